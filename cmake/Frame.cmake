@@ -1,0 +1,108 @@
+# Build helpers shared by the three libraries.
+#
+#   frame_core_library(<name> <sources...>)      window-system-free code, built in every configuration
+#   frame_native_test(<name> SOURCES .. LIBS ..) host-compiled GoogleTest program (native configuration only)
+#   frame_com_library(<Name> IDL <file> VERSION <maj.min> DESCRIPTION <text> SOURCES .. LIBS ..)
+#                                                in-process COM server DLL with its embedded type library
+#   frame_type_library(<target> <Name> IDL <file> VERSION <maj.min> DESCRIPTION <text>)
+#                                                type library + header generated from an IDL, embedded in <target>
+#   frame_wine_test(<name> SOURCES .. LIBS .. [DEPENDS ..])
+#                                                cross-compiled GoogleTest program run under Wine by CTest
+
+set(FRAME_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
+if(NOT TARGET gtest)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${FRAME_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+set(FRAME_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${FRAME_ARCH} CACHE PATH "Deliverables folder")
+set(FRAME_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+
+function(frame_core_library name)
+  add_library(${name} STATIC ${ARGN})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(NOT WIN32)
+    target_compile_options(${name} PRIVATE -Wall -Wextra)
+  endif()
+endfunction()
+
+function(frame_native_test name)
+  if(WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()
+
+# Compiles <idl> to a type library, a C/C++ header and the identifiers file,
+# and embeds the type library (resource TYPELIB 1) and a version resource
+# into <target>. Sets <name>_GENERATED to the folder of the outputs.
+function(frame_type_library target name)
+  cmake_parse_arguments(L "" "IDL;VERSION;DESCRIPTION" "" ${ARGN})
+  string(TOLOWER ${name} lower)
+  set(gen ${CMAKE_CURRENT_BINARY_DIR}/generated)
+  file(MAKE_DIRECTORY ${gen})
+  get_filename_component(idl ${L_IDL} ABSOLUTE)
+  set(widl_flags ${WIDL_TARGET_FLAGS} -I/usr/include/wine/wine/windows
+      -L /usr/lib/i386-linux-gnu/wine/i386-windows -I${CMAKE_SOURCE_DIR})
+  add_custom_command(
+    OUTPUT ${gen}/${name}.tlb ${gen}/${lower}_h.h ${gen}/${lower}_i.c
+    COMMAND widl ${widl_flags} -t -o ${gen}/${name}.tlb ${idl}
+    COMMAND widl ${widl_flags} -h -H ${gen}/${lower}_h.h -u -U ${gen}/${lower}_i.c ${idl}
+    DEPENDS ${idl}
+    COMMENT "widl ${L_IDL}")
+  string(REPLACE "." ";" ver "${L_VERSION}")
+  list(GET ver 0 FRAME_VERSION_MAJOR)
+  list(GET ver 1 FRAME_VERSION_MINOR)
+  set(FRAME_LIBRARY_NAME ${name})
+  set(FRAME_LIBRARY_DESCRIPTION "${L_DESCRIPTION}")
+  set(FRAME_TLB ${gen}/${name}.tlb)
+  configure_file(${CMAKE_SOURCE_DIR}/common/library.rc.in ${gen}/${name}.rc @ONLY)
+  set_source_files_properties(${gen}/${name}.rc PROPERTIES OBJECT_DEPENDS ${gen}/${name}.tlb)
+  add_custom_target(${name}_generated DEPENDS ${gen}/${name}.tlb ${gen}/${lower}_h.h)
+  target_sources(${target} PRIVATE ${gen}/${name}.rc)
+  target_include_directories(${target} PRIVATE ${gen} ${CMAKE_CURRENT_SOURCE_DIR})
+  add_dependencies(${target} ${name}_generated)
+  set(${name}_GENERATED ${gen} PARENT_SCOPE)
+endfunction()
+
+function(frame_com_library name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(L "" "IDL;VERSION;DESCRIPTION" "SOURCES;LIBS" ${ARGN})
+  string(TOLOWER ${name} lower)
+  add_library(${name} SHARED ${L_SOURCES} ${CMAKE_SOURCE_DIR}/common/exports.def)
+  frame_type_library(${name} ${name} IDL ${L_IDL} VERSION ${L_VERSION} DESCRIPTION "${L_DESCRIPTION}")
+  set(gen ${${name}_GENERATED})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  target_link_libraries(${name} PRIVATE frame ${L_LIBS})
+  target_link_options(${name} PRIVATE -static -Wl,--kill-at)
+  # Clients of the library (its tests among them) see its generated header.
+  add_library(${name}_idl INTERFACE)
+  target_include_directories(${name}_idl INTERFACE ${gen})
+  add_dependencies(${name}_idl ${name}_generated)
+
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${FRAME_DIST_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${name}> ${gen}/${name}.tlb
+            ${gen}/${lower}_h.h ${gen}/${lower}_i.c ${FRAME_DIST_DIR})
+endfunction()
+
+function(frame_wine_test name)
+  if(NOT WIN32)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/common/testing/main.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} frame_testing gtest)
+  target_link_options(${name} PRIVATE -static)
+  if(T_DEPENDS)
+    add_dependencies(${name} ${T_DEPENDS})
+  endif()
+  add_test(NAME ${FRAME_ARCH}.${name} COMMAND ${FRAME_WINE_RUN} $<TARGET_FILE:${name}>)
+endfunction()

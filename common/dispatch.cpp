@@ -1,0 +1,139 @@
+// Late-bound calls go through the type library's own dispatcher. Script hosts
+// pass every by-reference argument as a by-reference variant, which that
+// dispatcher refuses for a by-reference String, Long or Integer parameter; so
+// such arguments are converted into a temporary of the declared type, passed
+// by reference, and the member's value is written back into the caller's
+// variant afterwards.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstring>
+#include <vector>
+
+#include "common/frame.h"
+
+namespace frame {
+namespace {
+
+bool isScalar(VARTYPE vt) {
+    switch (vt) {
+        case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_INT: case VT_UINT:
+        case VT_I8: case VT_UI8: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BSTR: case VT_BOOL:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The type a by-reference parameter points to, with enumerations and
+// aliases resolved; VT_EMPTY when the parameter is not a by-reference scalar.
+VARTYPE byRefScalarType(ITypeInfo* info, const TYPEDESC& desc) {
+    if (desc.vt != VT_PTR || !desc.lptdesc) return VT_EMPTY;
+    const TYPEDESC* target = desc.lptdesc;
+    if (isScalar(target->vt)) return target->vt;
+    if (target->vt != VT_USERDEFINED) return VT_EMPTY;
+    ComPtr<ITypeInfo> referenced;
+    if (FAILED(info->GetRefTypeInfo(target->hreftype, referenced.put()))) return VT_EMPTY;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(referenced->GetTypeAttr(&attr))) return VT_EMPTY;
+    VARTYPE vt = VT_EMPTY;
+    if (attr->typekind == TKIND_ENUM) vt = VT_I4;
+    else if (attr->typekind == TKIND_ALIAS && isScalar(attr->tdescAlias.vt)) vt = attr->tdescAlias.vt;
+    referenced->ReleaseTypeAttr(attr);
+    return vt;
+}
+
+bool sameValue(const VARIANT& a, const VARIANT& b) {
+    if (V_VT(&a) != V_VT(&b)) return false;
+    if (V_VT(&a) == VT_BSTR) {
+        const UINT length = SysStringByteLen(V_BSTR(&a));
+        return length == SysStringByteLen(V_BSTR(&b)) &&
+               (length == 0 || std::memcmp(V_BSTR(&a), V_BSTR(&b), length) == 0);
+    }
+    return std::memcmp(&V_UI8(&a), &V_UI8(&b), sizeof(V_UI8(&a))) == 0;
+}
+
+class FunctionDesc {
+public:
+    FunctionDesc(ITypeInfo* info, DISPID id, WORD flags) : info_(info) {
+        TYPEATTR* attr = nullptr;
+        if (FAILED(info->GetTypeAttr(&attr))) return;
+        const WORD functions = attr->cFuncs;
+        info->ReleaseTypeAttr(attr);
+        for (UINT i = 0; i < functions && !desc_; ++i) {
+            FUNCDESC* candidate = nullptr;
+            if (FAILED(info->GetFuncDesc(i, &candidate))) continue;
+            if (candidate->memid == id && (candidate->invkind & flags)) desc_ = candidate;
+            else info->ReleaseFuncDesc(candidate);
+        }
+    }
+    FunctionDesc(const FunctionDesc&) = delete;
+    FunctionDesc& operator=(const FunctionDesc&) = delete;
+    ~FunctionDesc() { if (desc_) info_->ReleaseFuncDesc(desc_); }
+    const FUNCDESC* get() const { return desc_; }
+
+private:
+    ITypeInfo* info_;
+    FUNCDESC* desc_ = nullptr;
+};
+
+struct Converted {
+    UINT slot;              // index in the argument array
+    VARIANT* caller;        // the caller's variant, written back; null for a by-value argument
+    Variant value;          // what the member sees and may change
+    Variant before;         // the value passed in, to tell whether the member assigned
+};
+
+}  // namespace
+
+HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
+                              VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    if (!params) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+
+    std::vector<VARIANTARG> arguments;
+    std::vector<Converted> converted;
+    FunctionDesc function(info, id, flags);
+    const UINT positional = params->cArgs - params->cNamedArgs;
+    if (function.get()) {
+        const UINT declared = static_cast<UINT>(function.get()->cParams);
+        for (UINT k = 0; k < positional && k < declared; ++k) {
+            const VARTYPE target = byRefScalarType(info, function.get()->lprgelemdescParam[k].tdesc);
+            if (target == VT_EMPTY) continue;
+            const UINT slot = params->cArgs - 1 - k;
+            VARIANTARG& argument = params->rgvarg[slot];
+            if (V_VT(&argument) == (VT_BYREF | target)) continue;
+            if (V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND) continue;
+            Converted c{slot, nullptr, {}, {}};
+            if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) c.caller = V_VARIANTREF(&argument);
+            if (FAILED(VariantChangeType(c.value.put(), &argument, 0, target))) {
+                if (argumentError) *argumentError = slot;
+                return DISP_E_TYPEMISMATCH;
+            }
+            c.before = c.value;
+            converted.push_back(std::move(c));
+        }
+    }
+    if (converted.empty()) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+
+    arguments.assign(params->rgvarg, params->rgvarg + params->cArgs);
+    for (Converted& c : converted) {
+        VARIANTARG& argument = arguments[c.slot];
+        VariantInit(&argument);
+        V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | c.value.type());
+        V_BYREF(&argument) = &V_UI8(&c.value.raw());
+    }
+    DISPPARAMS adapted = *params;
+    adapted.rgvarg = arguments.data();
+    const HRESULT hr = info->Invoke(instance, id, flags, &adapted, result, exception, argumentError);
+
+    // By-reference outputs reach the caller also when the member failed
+    // after assigning them.
+    for (Converted& c : converted) {
+        if (!c.caller || sameValue(c.value.get(), c.before.get())) continue;
+        VariantClear(c.caller);
+        *c.caller = c.value.detach();
+    }
+    return hr;
+}
+
+}  // namespace frame

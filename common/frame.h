@@ -1,0 +1,324 @@
+#pragma once
+// The class frame: IUnknown and a dual interface's IDispatch driven by the
+// library's type information, class factories, and the member runner that
+// applies a member's failure policy.
+//
+// A class says what it is and lists its members:
+//
+//   class CMemoryStatus final
+//       : public frame::Object<CMemoryStatus, _CMemoryStatus, ::CMemoryStatus> {
+//   public:
+//       static constexpr const char16_t* kName = u"CMemoryStatus";
+//       HRESULT STDMETHODCALLTYPE get_MemoryLoad(long* result) override {
+//           return member(u"MemoryLoad", Report, result, [&] { return ...; });
+//       }
+//   };
+#include <windows.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <memory>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "common/com.h"
+#include "common/errors.h"
+
+namespace frame {
+
+// ---------------------------------------------------------------- module
+
+struct ClassEntry {
+    const char16_t* name;                         // class name, also the ProgID's second half
+    const CLSID* clsid;
+    HRESULT (*create)(REFIID iid, void** object);  // a new object's interface
+};
+
+struct Library {
+    const char16_t* name;  // ProgID prefix, message-box title, error source
+    const ClassEntry* classes;
+    size_t classCount;
+};
+
+// Each library defines this once, listing its classes.
+const Library& thisLibrary();
+
+namespace module {
+HINSTANCE instance();
+void setInstance(HINSTANCE instance);
+// Live objects and server locks: while either is nonzero the DLL stays loaded.
+void objectCreated();
+void objectDestroyed();
+void lock();
+void unlock();
+bool canUnload();
+// Type information of an interface or class from the module's own type library.
+ComPtr<ITypeInfo> typeInfo(REFGUID guid);
+ComPtr<ITypeLib> typeLibrary();
+std::u16string path();
+}  // namespace module
+
+// ---------------------------------------------------------------- errors
+
+// What a member does with a run-time error raised in its body.
+enum class OnError {
+    Report,  // the usual error report: a message box, then the call succeeds
+    Caller,  // an automation error carrying the number and description
+    Silent,  // the error is dropped and the call succeeds
+};
+
+// The usual error report's message box. Returns false when the box could not be shown.
+bool showUsualReport(const RuntimeError& error, const char16_t* caption);
+// A message box of the calling thread, owned by its active window.
+int messageBox(const std::u16string& text, const std::u16string& caption, UINT style);
+// Sets the thread's error object and gives the HRESULT a caller receives.
+HRESULT errorToCaller(const RuntimeError& error, REFIID iid, const char16_t* className);
+// A run-time error for a failed call on another automation object, with the
+// description its error object gives.
+[[noreturn]] void raiseFromHresult(HRESULT hr);
+inline void check(HRESULT hr) { if (FAILED(hr)) raiseFromHresult(hr); }
+
+// Last-error code of the latest operating-system call made through DllFunction.
+uint32_t lastDllError();
+void setLastDllError(uint32_t code);
+
+// Translates whatever a member body threw into a RuntimeError.
+RuntimeError currentError();
+
+// ------------------------------------------------------------ result slots
+
+// A member's result while its body runs: starts at the zero value and is
+// handed to the caller's out parameter on every way out of the member.
+template <class T>
+struct Slot {
+    using type = T;
+    static T zero() { return T{}; }
+    static void store(T& value, T* out) { *out = value; }
+};
+template <>
+struct Slot<VARIANT_BOOL> {
+    using type = bool;
+    static bool zero() { return false; }
+    static void store(bool value, VARIANT_BOOL* out) { *out = value ? VARIANT_TRUE : VARIANT_FALSE; }
+};
+template <>
+struct Slot<BSTR> {
+    using type = Bstr;
+    static Bstr zero() { return {}; }
+    static void store(Bstr& value, BSTR* out) { *out = value.detach(); }
+};
+template <>
+struct Slot<VARIANT> {
+    using type = Variant;
+    static Variant zero() { return {}; }
+    static void store(Variant& value, VARIANT* out) { *out = value.detach(); }
+};
+template <class I>
+struct Slot<I*> {
+    using type = ComPtr<I>;
+    static ComPtr<I> zero() { return {}; }
+    static void store(ComPtr<I>& value, I** out) { *out = value.detach(); }
+};
+
+// ---------------------------------------------------------------- objects
+
+HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
+                              VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
+
+template <class Derived, class Interface, class Coclass>
+class Object : public Interface, public ISupportErrorInfo {
+public:
+    static constexpr OnError Report = OnError::Report;
+    static constexpr OnError Caller = OnError::Caller;
+    static constexpr OnError Silent = OnError::Silent;
+
+    static HRESULT create(REFIID iid, void** object) {
+        *object = nullptr;
+        try {
+            // From here on the object owns itself through its reference count.
+            ComPtr<Interface> created = ComPtr<Interface>::attach(std::make_unique<Derived>().release());
+            return created->QueryInterface(iid, object);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    static ClassEntry entry() { return {Derived::kName, &__uuidof(Coclass), &create}; }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Interface)) {
+            *object = static_cast<Interface*>(this);
+        } else if (iid == IID_ISupportErrorInfo) {
+            *object = static_cast<ISupportErrorInfo*>(this);
+        } else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) std::unique_ptr<Derived>(static_cast<Derived*>(this)).reset();
+        return left;
+    }
+
+    // IDispatch, answered from the type library.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        ComPtr<ITypeInfo> ti = interfaceInfo();
+        if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+        *info = ti.detach();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        ComPtr<ITypeInfo> ti = interfaceInfo();
+        if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+        return ti->GetIDsOfNames(names, count, ids);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argumentError) override {
+        ComPtr<ITypeInfo> ti = interfaceInfo();
+        if (!ti) return TYPE_E_ELEMENTNOTFOUND;
+        ComPtr<Interface> keepAlive(this);
+        return invokeThroughTypeInfo(ti.get(), static_cast<Interface*>(this), id, flags, params, result,
+                                     exception, argumentError);
+    }
+
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+        return iid == __uuidof(Interface) ? S_OK : S_FALSE;
+    }
+
+    Interface* self() { return static_cast<Interface*>(this); }
+
+protected:
+    Object() { module::objectCreated(); }
+    virtual ~Object() { module::objectDestroyed(); }
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    // Runs a member body under a failure policy. The body either returns the
+    // result or takes the result slot by reference and assigns it as it goes;
+    // what the slot holds when the body ends, normally or by an error, is what
+    // the caller receives (for Caller, only on success).
+    template <class Policy, class Out, class Body>
+    HRESULT member(const char16_t* name, Policy policy, Out* out, Body&& body) {
+        if (!out) return E_POINTER;
+        using S = Slot<Out>;
+        typename S::type value = S::zero();
+        HRESULT hr = guarded(name, policy, [&] {
+            if constexpr (std::is_invocable_v<Body&, typename S::type&>) {
+                body(value);
+            } else {
+                value = body();
+            }
+        });
+        if (SUCCEEDED(hr)) {
+            S::store(value, out);
+        } else {
+            typename S::type zero = S::zero();
+            S::store(zero, out);
+        }
+        return hr;
+    }
+
+    // The same for a member without a result.
+    template <class Policy, class Body>
+    HRESULT member(const char16_t* name, Policy policy, Body&& body) {
+        return guarded(name, policy, body);
+    }
+
+private:
+    template <class Policy, class Body>
+    HRESULT guarded(const char16_t* name, Policy policy, Body&& body) {
+        ComPtr<Interface> keepAlive(static_cast<Interface*>(this));
+        try {
+            body();
+            return S_OK;
+        } catch (...) {
+            RuntimeError error = currentError();
+            if constexpr (std::is_same_v<Policy, OnError>) {
+                switch (policy) {
+                    case OnError::Report:
+                        if (showUsualReport(error, name)) return S_OK;
+                        return errorToCaller(error, __uuidof(Interface), Derived::kName);
+                    case OnError::Silent:
+                        return S_OK;
+                    case OnError::Caller:
+                        break;
+                }
+                return errorToCaller(error, __uuidof(Interface), Derived::kName);
+            } else {
+                // A class's own report: shows what it likes, then the call succeeds.
+                try {
+                    policy(error);
+                    return S_OK;
+                } catch (...) {
+                    return errorToCaller(currentError(), __uuidof(Interface), Derived::kName);
+                }
+            }
+        }
+    }
+
+    static ComPtr<ITypeInfo> interfaceInfo() {
+        static const ComPtr<ITypeInfo> info = module::typeInfo(__uuidof(Interface));
+        return info;
+    }
+
+    std::atomic<ULONG> references_{1};
+};
+
+// ------------------------------------------------- operating-system functions
+
+// An operating-system function bound by module and entry name at its first
+// call. A function that cannot be bound raises a run-time error in the member
+// that called it; after each call the thread's last-error code is kept.
+template <class Signature>
+class DllFunction {
+public:
+    constexpr DllFunction(const char* moduleName, const char* entryName) : module_(moduleName), entry_(entryName) {}
+
+    template <class... Args>
+    auto operator()(Args&&... args) const {
+        Signature* fn = bind();
+        if constexpr (std::is_void_v<decltype(fn(std::forward<Args>(args)...))>) {
+            fn(std::forward<Args>(args)...);
+            setLastDllError(GetLastError());
+        } else {
+            auto result = fn(std::forward<Args>(args)...);
+            setLastDllError(GetLastError());
+            return result;
+        }
+    }
+
+private:
+    Signature* bind() const {
+        if (!function_) function_ = reinterpret_cast<Signature*>(resolve(module_, entry_));
+        return function_;
+    }
+    static void* resolve(const char* moduleName, const char* entryName);
+
+    const char* module_;
+    const char* entry_;
+    mutable Signature* function_ = nullptr;
+};
+
+void* resolveDllFunction(const char* moduleName, const char* entryName);
+template <class Signature>
+void* DllFunction<Signature>::resolve(const char* moduleName, const char* entryName) {
+    return resolveDllFunction(moduleName, entryName);
+}
+
+}  // namespace frame

@@ -1,0 +1,60 @@
+#pragma once
+// Late-bound calls on other automation objects (by name, as a script host
+// makes them). A failed call raises the run-time error it reports.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <initializer_list>
+#include <vector>
+
+#include "common/com.h"
+
+namespace frame {
+
+struct InvokeOutcome {
+    HRESULT hr = S_OK;
+    Variant result;
+    int32_t errorNumber = 0;      // the run-time error a host would see
+    std::u16string description;   // from the exception information
+    std::u16string source;
+};
+
+// One IDispatch::Invoke by name. Arguments are given in call order; a
+// Variant* passed through byRef() goes by reference as VT_BYREF|VT_VARIANT.
+class Argument {
+public:
+    Argument(Variant value) : value_(std::move(value)) {}
+    Argument(int32_t value) : value_(value) {}
+    Argument(const char16_t* value) : value_(value) {}
+    static Argument byRef(Variant& target) {
+        Argument a{Variant()};
+        a.ref_ = &target;
+        return a;
+    }
+    VARIANTARG arg() const;
+
+private:
+    Variant value_;
+    Variant* ref_ = nullptr;
+};
+
+InvokeOutcome invokeByName(IDispatch* object, const char16_t* name, WORD flags, std::initializer_list<Argument> args);
+
+class LateBound {
+public:
+    explicit LateBound(ComPtr<IDispatch> object) : object_(std::move(object)) {}
+    Variant get(const char16_t* name, std::initializer_list<Argument> args = {}) const;
+    Variant call(const char16_t* name, std::initializer_list<Argument> args = {}) const;
+    void put(const char16_t* name, Argument value) const;
+    IDispatch* get() const { return object_.get(); }
+
+private:
+    Variant invoke(const char16_t* name, WORD flags, std::initializer_list<Argument> args) const;
+    ComPtr<IDispatch> object_;
+};
+
+// A new object of a registered class, by class identifier or programmatic identifier.
+ComPtr<IDispatch> createObject(REFCLSID clsid);
+ComPtr<IDispatch> createObject(const char16_t* progId);
+
+}  // namespace frame

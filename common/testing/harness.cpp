@@ -1,0 +1,81 @@
+#include "common/testing/harness.h"
+
+namespace frame::testing {
+namespace {
+
+thread_local MessageBoxCapture* t_capture = nullptr;
+
+std::u16string windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+BOOL CALLBACK readChild(HWND child, LPARAM lParam) {
+    auto* box = reinterpret_cast<CapturedBox*>(lParam);
+    wchar_t className[32] = {};
+    GetClassNameW(child, className, 32);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (lstrcmpiW(className, L"Button") == 0) {
+        box->buttons.push_back(GetDlgCtrlID(child));
+    } else if (lstrcmpiW(className, L"Static") == 0) {
+        if ((style & SS_TYPEMASK) == SS_ICON) {
+            box->hasIcon = SendMessageW(child, STM_GETICON, 0, 0) != 0;
+        } else if (GetDlgCtrlID(child) == 0xFFFF || box->text.empty()) {
+            box->text = windowText(child);
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+MessageBoxCapture::MessageBoxCapture() : previous_(t_capture) {
+    t_capture = this;
+    hook_.reset(SetWindowsHookExW(WH_CBT, &MessageBoxCapture::hook, nullptr, GetCurrentThreadId()));
+}
+
+MessageBoxCapture::~MessageBoxCapture() {
+    hook_.reset();
+    t_capture = previous_;
+}
+
+LRESULT CALLBACK MessageBoxCapture::hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && t_capture) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        if (lstrcmpW(className, L"#32770") == 0 && GetDlgItem(window, 0xFFFF)) {
+            CapturedBox box;
+            box.caption = windowText(window);
+            EnumChildWindows(window, readChild, reinterpret_cast<LPARAM>(&box));
+            box.text = windowText(GetDlgItem(window, 0xFFFF));
+            const int first = box.buttons.empty() ? IDOK : box.buttons.front();
+            t_capture->boxes_.push_back(std::move(box));
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(first, BN_CLICKED), 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void pumpMessages(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (milliseconds) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::string narrow(const std::u16string& text) {
+    std::string out;
+    for (char16_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+}  // namespace frame::testing

@@ -1,0 +1,71 @@
+#pragma once
+// Test support for the Wine-run tests: COM initialisation, objects created
+// straight from a library DLL, late-bound calls, and capture of every message
+// box a member shows.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/com.h"
+#include "common/late.h"
+
+namespace frame::testing {
+
+struct CapturedBox {
+    std::u16string caption;
+    std::u16string text;
+    bool hasIcon = false;         // an icon shown beside the text
+    std::vector<int> buttons;     // command identifiers of the buttons (IDOK = 1, ...)
+};
+
+// While alive, every message box that activates on this thread is read and
+// dismissed with its first button.
+class MessageBoxCapture {
+public:
+    MessageBoxCapture();
+    ~MessageBoxCapture();
+    MessageBoxCapture(const MessageBoxCapture&) = delete;
+    MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
+
+    const std::vector<CapturedBox>& boxes() const { return boxes_; }
+    void clear() { boxes_.clear(); }
+
+private:
+    static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
+    UniqueHookHandle hook_;
+    std::vector<CapturedBox> boxes_;
+    MessageBoxCapture* previous_;
+};
+
+// Creates an object from a library DLL beside the test program without
+// registration, through the DLL's own class factory.
+template <class I>
+ComPtr<I> createFromDll(const wchar_t* dll, REFCLSID clsid) {
+    ComPtr<I> object;
+    HMODULE module = LoadLibraryW(dll);
+    if (!module) return object;
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    ComPtr<IClassFactory> factory;
+    if (!get || FAILED(get(clsid, IID_IClassFactory, factory.putVoid()))) return object;
+    factory->CreateInstance(nullptr, __uuidof(I), object.putVoid());
+    return object;
+}
+
+// COM for the whole test program (single-threaded apartment, as hosts use).
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { CoInitialize(nullptr); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+// Pumps this thread's messages for about the given time.
+void pumpMessages(DWORD milliseconds);
+
+std::string narrow(const std::u16string& text);
+
+}  // namespace frame::testing

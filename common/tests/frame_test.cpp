@@ -1,0 +1,216 @@
+// The frame's rules, seen through a probe class: the usual error report,
+// errors passed to the caller, by-reference outputs and late binding.
+#include "common/testing/harness.h"
+#include "frame_probe.h"
+
+using frame::Argument;
+using frame::Bstr;
+using frame::ComPtr;
+using frame::Variant;
+using frame::invokeByName;
+using frame::testing::MessageBoxCapture;
+
+namespace {
+
+ComPtr<_FrameProbe> newProbe() {
+    ComPtr<_FrameProbe> probe;
+    probe::FrameProbe::create(__uuidof(_FrameProbe), probe.putVoid());
+    return probe;
+}
+
+TEST(UsualReport, OneBoxWithMemberCaptionAndExactText) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    long result = -5;
+    EXPECT_EQ(probe->Fail(13, Bstr(u"Type mismatch").get(), &result), S_OK);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"Fail");
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: 13. Type mismatch");
+    EXPECT_FALSE(capture.boxes()[0].hasIcon);
+    EXPECT_EQ(capture.boxes()[0].buttons, std::vector<int>{IDOK});
+    // The value assigned before the failure is returned; nothing after it ran.
+    EXPECT_EQ(result, 7);
+    long statements = 0;
+    probe->get_StatementsRun(&statements);
+    EXPECT_EQ(statements, 1);
+}
+
+TEST(UsualReport, NegativeNumberKeepsItsSignAndEmptyDescriptionEndsWithDot) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    long result = 0;
+    probe->Fail(-2147024891, Bstr(u"Access is denied.").get(), &result);
+    probe->Fail(1001, Bstr(u"").get(), &result);
+    ASSERT_EQ(capture.boxes().size(), 2u);
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: -2147024891. Access is denied.");
+    EXPECT_EQ(capture.boxes()[1].text, u"Error: 1001. ");
+}
+
+TEST(UsualReport, PropertyLetUsesThePropertyName) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    EXPECT_EQ(probe->put_Value(-1), S_OK);
+    EXPECT_EQ(probe->put_Value(3), S_OK);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"Value");
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: 5. Invalid procedure call or argument");
+    long value = 0;
+    probe->get_Value(&value);
+    EXPECT_EQ(value, 3);
+}
+
+TEST(UsualReport, ByReferenceOutputsAssignedBeforeTheFailureSurvive) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    Bstr text(u"in"), untouched(u"keep"), result;
+    long count = 1;
+    BSTR textRaw = text.detach(), untouchedRaw = untouched.detach();
+    EXPECT_EQ(probe->FillThenFail(&textRaw, &count, &untouchedRaw, result.put()), S_OK);
+    text = Bstr::attach(textRaw);
+    untouched = Bstr::attach(untouchedRaw);
+    EXPECT_EQ(text.str(), u"filled");
+    EXPECT_EQ(count, 42);
+    EXPECT_EQ(untouched.str(), u"keep");
+    EXPECT_EQ(result.str(), u"partial");
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"FillThenFail");
+}
+
+TEST(UsualReport, FunctionThatCannotBeBoundReachesTheReport) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    long result = 0;
+    EXPECT_EQ(probe->CallUnbound(&result), S_OK);
+    EXPECT_EQ(result, 1);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"CallUnbound");
+    EXPECT_EQ(capture.boxes()[0].text,
+              u"Error: 453. Can't find DLL entry point NoSuchFunctionInKernel32 in kernel32");
+}
+
+TEST(UsualReport, FailureOfAnotherObjectKeepsItsNegativeNumber) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    long result = 9;
+    probe->NestedFailure(&result);
+    EXPECT_EQ(result, 0);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: -2147467259. inner failure");
+}
+
+TEST(Silent, ErrorIsDroppedAndResultKept) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    VARIANT_BOOL result = VARIANT_FALSE;
+    EXPECT_EQ(probe->FailSilently(&result), S_OK);
+    EXPECT_EQ(result, VARIANT_TRUE);
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
+TEST(Caller, EarlyBoundCallerGetsTheHresultAndErrorObject) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    EXPECT_EQ(probe->FailToCaller(9, Bstr(u"Subscript out of range").get()), static_cast<HRESULT>(0x800A0009));
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    Bstr description, source;
+    info->GetDescription(description.put());
+    info->GetSource(source.put());
+    EXPECT_EQ(description.str(), u"Subscript out of range");
+    EXPECT_EQ(source.str(), u"FrameProbe.FrameProbe");
+    EXPECT_TRUE(capture.boxes().empty());
+}
+
+TEST(Caller, LateBoundCallerSeesNumberAndDescription) {
+    auto probe = newProbe();
+    auto positive = invokeByName(probe.get(), u"FailToCaller", DISPATCH_METHOD, {6, u"Overflow"});
+    EXPECT_EQ(positive.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(positive.errorNumber, 6);
+    EXPECT_EQ(positive.description, u"Overflow");
+    auto negative = invokeByName(probe.get(), u"FailToCaller", DISPATCH_METHOD,
+                                 {static_cast<int32_t>(0x80004005), u"unspecified"});
+    EXPECT_EQ(negative.errorNumber, static_cast<int32_t>(0x80004005));
+    EXPECT_EQ(negative.description, u"unspecified");
+}
+
+TEST(LateBound, ReportedFailureStillSucceedsWithOneBox) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    auto out = invokeByName(probe.get(), u"Fail", DISPATCH_METHOD, {11, u"Division by zero"});
+    EXPECT_EQ(out.hr, S_OK);
+    EXPECT_EQ(V_VT(&out.result.get()), VT_I4);
+    EXPECT_EQ(V_I4(&out.result.get()), 7);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: 11. Division by zero");
+}
+
+TEST(ByReferenceVariants, ScriptVariablesReachTypedByReferenceParameters) {
+    auto probe = newProbe();
+    // As a script host passes variables: by-reference variants holding other types.
+    Variant value(21), small(Bstr(u"4")), text(u"ab");
+    auto out = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                            {Argument::byRef(value), Argument::byRef(small), Argument::byRef(text)});
+    ASSERT_EQ(out.hr, S_OK);
+    EXPECT_EQ(V_VT(&value.get()), VT_I4);
+    EXPECT_EQ(V_I4(&value.get()), 42);
+    EXPECT_EQ(V_VT(&small.get()), VT_I2);
+    EXPECT_EQ(V_I2(&small.get()), 8);
+    EXPECT_EQ(V_VT(&text.get()), VT_BSTR);
+    EXPECT_EQ(Bstr::view(V_BSTR(&text.get())), u"abab");
+}
+
+TEST(ByReferenceVariants, OutputsAssignedBeforeAFailureReachTheScript) {
+    MessageBoxCapture capture;
+    auto probe = newProbe();
+    Variant text(u"in"), count(1), untouched(u"keep");
+    auto out = invokeByName(probe.get(), u"FillThenFail", DISPATCH_METHOD,
+                            {Argument::byRef(text), Argument::byRef(count), Argument::byRef(untouched)});
+    EXPECT_EQ(out.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&text.get())), u"filled");
+    EXPECT_EQ(V_I4(&count.get()), 42);
+    EXPECT_EQ(Bstr::view(V_BSTR(&untouched.get())), u"keep");
+    EXPECT_EQ(capture.boxes().size(), 1u);
+}
+
+TEST(ByReferenceVariants, ValueThatCannotBeConvertedIsTypeMismatchAndOverflowReachesCaller) {
+    auto probe = newProbe();
+    Variant value(u"not a number"), small(1), text(u"x");
+    auto mismatch = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                                 {Argument::byRef(value), Argument::byRef(small), Argument::byRef(text)});
+    EXPECT_EQ(mismatch.hr, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(Bstr::view(V_BSTR(&value.get())), u"not a number");
+
+    Variant big(20000);
+    Variant one(1);
+    auto overflow = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                                 {Argument::byRef(one), Argument::byRef(big), Argument::byRef(text)});
+    EXPECT_EQ(overflow.errorNumber, 6);
+    // The Long was doubled before the Integer overflowed.
+    EXPECT_EQ(V_I4(&one.get()), 2);
+    EXPECT_EQ(V_I4(&big.get()), 20000);
+}
+
+TEST(OptionalArguments, MissingArgumentsTakeTheirDeclaredDefaults) {
+    auto probe = newProbe();
+    auto none = invokeByName(probe.get(), u"Defaulted", DISPATCH_METHOD, {});
+    ASSERT_EQ(none.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&none.result.get())), u"100 none");
+    Variant amount(5);
+    auto one = invokeByName(probe.get(), u"Defaulted", DISPATCH_METHOD, {Argument::byRef(amount)});
+    ASSERT_EQ(one.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&one.result.get())), u"5 none");
+    auto skipped = invokeByName(probe.get(), u"Defaulted", DISPATCH_METHOD, {Variant::missing(), u"x"});
+    ASSERT_EQ(skipped.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&skipped.result.get())), u"100 x");
+}
+
+TEST(Lifetime, ObjectsAreCountedForUnloading) {
+    EXPECT_TRUE(frame::module::canUnload());
+    {
+        auto probe = newProbe();
+        EXPECT_FALSE(frame::module::canUnload());
+    }
+    EXPECT_TRUE(frame::module::canUnload());
+}
+
+}  // namespace

@@ -1,0 +1,24 @@
+#pragma once
+// Text across the operating-system boundary (the ANSI code page) and the
+// automation rules for turning a variant into text.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <string_view>
+
+#include "common/com.h"
+
+namespace frame {
+
+std::string toAnsi(std::u16string_view text);
+std::u16string fromAnsi(std::string_view text);
+// A buffer an "A" function filled, up to its first null character.
+std::u16string fromAnsiBuffer(const char* buffer, size_t capacity);
+
+// Text of a variant as concatenation gives it: a string unchanged, numbers,
+// dates and booleans in their text form, empty and null as the empty string.
+// Arrays and objects without a value raise type mismatch.
+std::u16string variantText(const VARIANT& value);
+
+}  // namespace frame

@@ -1,0 +1,51 @@
+# Sourced: the project's own Wine prefix under build/, with an Xvfb display
+# and a persistent wineserver started on that display. Idempotent and quick
+# once set up. Never touches ~/.wine.
+FRAME_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${FRAME_WINEPREFIX:-$FRAME_ROOT/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+FRAME_DISPLAY_NUMBER="${FRAME_DISPLAY_NUMBER:-91}"
+export DISPLAY=":$FRAME_DISPLAY_NUMBER"
+
+frame_display_up() {
+    xdpyinfo >/dev/null 2>&1 && return 0
+    if [ -f "/tmp/.X$FRAME_DISPLAY_NUMBER-lock" ] && ! kill -0 "$(tr -d ' ' < "/tmp/.X$FRAME_DISPLAY_NUMBER-lock")" 2>/dev/null; then
+        rm -f "/tmp/.X$FRAME_DISPLAY_NUMBER-lock" "/tmp/.X11-unix/X$FRAME_DISPLAY_NUMBER"
+    fi
+    (Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &)
+    for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+    echo "wine-env: Xvfb did not start on $DISPLAY" >&2
+    return 1
+}
+
+frame_prefix_up() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    if [ ! -f "$WINEPREFIX/.frame-ready" ]; then
+        wineserver -k 2>/dev/null || true
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+        # Without a window manager, hiding a window must not wait for one.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.frame-ready"
+    fi
+    # The server must know the display before any window exists.
+    if ! pgrep -f "wineserver.*" -u "$(id -u)" >/dev/null 2>&1 || [ ! -f "$WINEPREFIX/.frame-server" ] ||
+       [ "$(cat "$WINEPREFIX/.frame-server")" != "$DISPLAY" ]; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        wineserver -p
+        echo "$DISPLAY" > "$WINEPREFIX/.frame-server"
+    fi
+}
+
+frame_wine_up() {
+    frame_display_up && frame_prefix_up
+}
+
+frame_wine_down() {
+    wineserver -k 2>/dev/null || true
+    rm -f "$WINEPREFIX/.frame-server"
+}

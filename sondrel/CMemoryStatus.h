@@ -1,0 +1,39 @@
+#pragma once
+#include "common/convert.h"
+#include "common/frame.h"
+#include "sondrel_h.h"
+
+namespace sondrel {
+
+class CMemoryStatus final : public frame::Object<CMemoryStatus, _CMemoryStatus, ::CMemoryStatus> {
+public:
+    static constexpr const char16_t* kName = u"CMemoryStatus";
+
+    HRESULT STDMETHODCALLTYPE get_AvailablePageFile(long* result) override {
+        return member(u"AvailablePageFile", Report, result, [] { return read(&MEMORYSTATUS::dwAvailPageFile); });
+    }
+    HRESULT STDMETHODCALLTYPE get_AvailablePhysical(long* result) override {
+        return member(u"AvailablePhysical", Report, result, [] { return read(&MEMORYSTATUS::dwAvailPhys); });
+    }
+    HRESULT STDMETHODCALLTYPE get_AvailableVirtual(long* result) override {
+        return member(u"AvailableVirtual", Report, result, [] { return read(&MEMORYSTATUS::dwAvailVirtual); });
+    }
+    HRESULT STDMETHODCALLTYPE get_MemoryLoad(long* result) override {
+        return member(u"MemoryLoad", Report, result, [] { return read(&MEMORYSTATUS::dwMemoryLoad); });
+    }
+    HRESULT STDMETHODCALLTYPE get_TotalPageFile(long* result) override {
+        return member(u"TotalPageFile", Report, result, [] { return read(&MEMORYSTATUS::dwTotalPageFile); });
+    }
+    HRESULT STDMETHODCALLTYPE get_TotalPhysical(long* result) override {
+        return member(u"TotalPhysical", Report, result, [] { return read(&MEMORYSTATUS::dwTotalPhys); });
+    }
+    HRESULT STDMETHODCALLTYPE get_TotalVirtual(long* result) override {
+        return member(u"TotalVirtual", Report, result, [] { return read(&MEMORYSTATUS::dwTotalVirtual); });
+    }
+
+private:
+    // One fresh reading of the memory-status record, one field of it.
+    static int32_t read(DWORD MEMORYSTATUS::*field);
+};
+
+}  // namespace sondrel
