@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -78,7 +79,7 @@ private:
 };
 
 struct Converted {
-    UINT slot;              // index in the argument array
+    UINT slot;              // position of the argument in call order
     VARIANT* caller;        // the caller's variant, written back; null for a by-value argument
     Variant value;          // what the member sees and may change
     Variant before;         // the value passed in, to tell whether the member assigned
@@ -90,23 +91,48 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
     if (!params) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
 
-    std::vector<VARIANTARG> arguments;
     std::vector<Converted> converted;
     FunctionDesc function(info, id, flags);
     const UINT positional = params->cArgs - params->cNamedArgs;
+    // Arguments in call order (the array holds them last to first).
+    // Named arguments come first in the array, the positional ones last to first.
+    std::vector<VARIANTARG> callOrder(params->rgvarg + params->cNamedArgs, params->rgvarg + params->cArgs);
+    std::reverse(callOrder.begin(), callOrder.end());
+    UINT count = positional;
     if (function.get()) {
         const UINT declared = static_cast<UINT>(function.get()->cParams);
-        for (UINT k = 0; k < positional && k < declared; ++k) {
-            const VARTYPE target = byRefScalarType(info, function.get()->lprgelemdescParam[k].tdesc);
+        // A missing by-reference argument with a declared default gets that
+        // default through a temporary of its own.
+        if (params->cNamedArgs == 0) {
+            for (UINT k = positional; k < declared; ++k) {
+                const ELEMDESC& param = function.get()->lprgelemdescParam[k];
+                if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) &&
+                    byRefScalarType(info, param.tdesc) != VT_EMPTY)
+                    count = k + 1;
+            }
+            VARIANTARG missing;
+            VariantInit(&missing);
+            V_VT(&missing) = VT_ERROR;
+            V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+            callOrder.insert(callOrder.end(), count - positional, missing);
+        }
+        for (UINT k = 0; k < count && k < declared; ++k) {
+            const ELEMDESC& param = function.get()->lprgelemdescParam[k];
+            const VARTYPE target = byRefScalarType(info, param.tdesc);
             if (target == VT_EMPTY) continue;
-            const UINT slot = params->cArgs - 1 - k;
-            VARIANTARG& argument = params->rgvarg[slot];
+            VARIANTARG& argument = callOrder[k];
             if (V_VT(&argument) == (VT_BYREF | target)) continue;
-            if (V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND) continue;
-            Converted c{slot, nullptr, {}, {}};
-            if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) c.caller = V_VARIANTREF(&argument);
-            if (FAILED(VariantChangeType(c.value.put(), &argument, 0, target))) {
-                if (argumentError) *argumentError = slot;
+            const bool absent = V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND;
+            Converted c{k, nullptr, {}, {}};
+            VARIANTARG* source = &argument;
+            if (absent) {
+                if (!(param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) || !param.paramdesc.pparamdescex) continue;
+                source = &param.paramdesc.pparamdescex->varDefaultValue;
+            } else if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) {
+                c.caller = V_VARIANTREF(&argument);
+            }
+            if (FAILED(VariantChangeType(c.value.put(), source, 0, target))) {
+                if (argumentError) *argumentError = params->cArgs - 1 - k;
                 return DISP_E_TYPEMISMATCH;
             }
             c.before = c.value;
@@ -115,15 +141,18 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     }
     if (converted.empty()) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
 
-    arguments.assign(params->rgvarg, params->rgvarg + params->cArgs);
     for (Converted& c : converted) {
-        VARIANTARG& argument = arguments[c.slot];
+        VARIANTARG& argument = callOrder[c.slot];
         VariantInit(&argument);
         V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | c.value.type());
         V_BYREF(&argument) = &V_UI8(&c.value.raw());
     }
+    std::vector<VARIANTARG> arguments(callOrder.begin(), callOrder.begin() + count);
+    std::reverse(arguments.begin(), arguments.end());
+    arguments.insert(arguments.begin(), params->rgvarg, params->rgvarg + params->cNamedArgs);
     DISPPARAMS adapted = *params;
     adapted.rgvarg = arguments.data();
+    adapted.cArgs = static_cast<UINT>(arguments.size());
     const HRESULT hr = info->Invoke(instance, id, flags, &adapted, result, exception, argumentError);
 
     // By-reference outputs reach the caller also when the member failed
