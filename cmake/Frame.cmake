@@ -74,7 +74,7 @@ function(frame_com_library name)
   if(NOT WIN32)
     return()
   endif()
-  cmake_parse_arguments(L "" "IDL;VERSION;DESCRIPTION" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(L "NO_DIST" "IDL;VERSION;DESCRIPTION" "SOURCES;LIBS" ${ARGN})
   string(TOLOWER ${name} lower)
   add_library(${name} SHARED ${L_SOURCES} ${CMAKE_SOURCE_DIR}/common/exports.def)
   frame_type_library(${name} ${name} IDL ${L_IDL} VERSION ${L_VERSION} DESCRIPTION "${L_DESCRIPTION}")
@@ -87,6 +87,9 @@ function(frame_com_library name)
   target_include_directories(${name}_idl INTERFACE ${gen})
   add_dependencies(${name}_idl ${name}_generated)
 
+  if(L_NO_DIST)
+    return()
+  endif()
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${FRAME_DIST_DIR}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${name}> ${gen}/${name}.tlb

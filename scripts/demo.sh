@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The demo: set-up, build, registration, then each library's script client in both architectures.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" >/dev/null
+"$root/scripts/register.sh"
+for demo in "$root"/sondrel/demo/demo.vbs "$root"/keldrun/demo/demo.vbs "$root"/lanthor/demo/demo.vbs; do
+    [ -f "$demo" ] || continue
+    for arch in x86 x64; do
+        echo "== $(basename "$(dirname "$(dirname "$demo")")") ($arch)"
+        "$root/scripts/run-vbs.sh" "$arch" "$demo" | tr -d '\r'
+    done
+done
+[ -x "$root/lanthor/demo/render.sh" ] && "$root/lanthor/demo/render.sh"
+source "$root/scripts/wine-env.sh"
+frame_wine_down
