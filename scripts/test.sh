@@ -12,4 +12,6 @@ for config in native x86 x64; do
 done
 source "$root/scripts/wine-env.sh"
 frame_wine_down
+echo "== registration in a fresh prefix"
+"$root/scripts/registration-test.sh" || status=1
 exit $status

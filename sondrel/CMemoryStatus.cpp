@@ -8,11 +8,8 @@ frame::DllFunction<decltype(::GlobalMemoryStatus)> GlobalMemoryStatus{"kernel32"
 
 }  // namespace
 
-int32_t CMemoryStatus::read(DWORD MEMORYSTATUS::*field) {
-    MEMORYSTATUS status{};
-    status.dwLength = 32;
-    GlobalMemoryStatus(&status);
-    return frame::asLong(static_cast<uint32_t>(status.*field));
-}
+static_assert(sizeof(void*) != 4 || sizeof(MEMORYSTATUS) == 32);
+
+void CMemoryStatus::globalMemoryStatus(MEMORYSTATUS* status) { GlobalMemoryStatus(status); }
 
 }  // namespace sondrel

@@ -32,8 +32,18 @@ public:
     }
 
 private:
-    // One fresh reading of the memory-status record, one field of it.
-    static int32_t read(DWORD MEMORYSTATUS::*field);
+    // One fresh reading of the memory-status record, one field of it. The
+    // 64-bit record holds sizes too large for 32 bits; those read as
+    // 0xFFFFFFFF, as the 32-bit record reports sizes it cannot express.
+    template <class Field>
+    static int32_t read(Field MEMORYSTATUS::*field) {
+        MEMORYSTATUS status{};
+        status.dwLength = sizeof(status);  // 32 in the 32-bit build
+        globalMemoryStatus(&status);
+        const uint64_t value = status.*field;
+        return frame::asLong(value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(value));
+    }
+    static void globalMemoryStatus(MEMORYSTATUS* status);
 };
 
 }  // namespace sondrel
