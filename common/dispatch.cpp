@@ -85,11 +85,33 @@ struct Converted {
     Variant before;         // the value passed in, to tell whether the member assigned
 };
 
+// Whether a member has any by-reference scalar parameter, remembered per
+// member so that ordinary calls go straight to the type library's dispatcher.
+bool hasByRefScalars(ITypeInfo* info, DISPID id, WORD flags) {
+    struct Known {
+        ITypeInfo* info;
+        DISPID id;
+        WORD flags;
+        bool answer;
+    };
+    thread_local std::vector<Known> known;
+    for (const Known& k : known)
+        if (k.info == info && k.id == id && k.flags == flags) return k.answer;
+    bool answer = false;
+    FunctionDesc function(info, id, flags);
+    if (function.get())
+        for (SHORT k = 0; k < function.get()->cParams && !answer; ++k)
+            answer = byRefScalarType(info, function.get()->lprgelemdescParam[k].tdesc) != VT_EMPTY;
+    known.push_back({info, id, flags, answer});
+    return answer;
+}
+
 }  // namespace
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
-    if (!params) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    if (!params || !hasByRefScalars(info, id, flags))
+        return info->Invoke(instance, id, flags, params, result, exception, argumentError);
 
     std::vector<Converted> converted;
     FunctionDesc function(info, id, flags);
