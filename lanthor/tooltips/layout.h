@@ -1,0 +1,111 @@
+#pragma once
+// The tooltip's arithmetic: content size, placement against the screen
+// edges, the balloon's region steps, gradient colours, the blend tables and
+// the text positions. No window system here, so every figure is tested exactly.
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace lanthor::layout {
+
+struct Point {
+    std::int32_t x = 0, y = 0;
+    bool operator==(const Point&) const = default;
+};
+struct Rect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+inline constexpr std::int32_t kArrow = 17;  // the balloon arrow's band and offset
+
+// Title trimmed of spaces (only spaces, as the host language trims) is empty.
+bool titleIsBlank(std::string_view title);
+
+// Sums of the measured blocks.
+struct Measure {
+    std::int32_t textWidth = 0, textHeight = 0;
+    void addBlock(std::int32_t width, std::int32_t height);
+    void addIcon(std::int32_t iconSize);  // beside the title
+    std::int32_t tipWidth() const { return textWidth + 20; }
+    std::int32_t tipHeight(bool titleBlank) const { return textHeight + (titleBlank ? 0 : 13); }
+};
+
+struct Placement {
+    std::int32_t tipLeft = 0, tipTop = 0, arrowX = 0, arrowY = 0;
+    Rect window;  // screen rectangle handed to SetWindowPos
+};
+Placement place(Point cursor, std::int32_t tipWidth, std::int32_t tipHeight, double screenWidth,
+                double screenHeight, bool balloon);
+
+// One subtraction of the balloon shape. O: outline := window - rect;
+// R: window := outline - rect.
+enum class Mark { O, R };
+struct RegionStep {
+    Rect rect;  // [left, right) x [top, bottom)
+    Mark mark;
+};
+// w is the window width, hw its height (tipHeight + |arrowY|).
+std::vector<RegionStep> balloonSteps(std::int32_t w, std::int32_t hw, std::int32_t arrowX,
+                                     std::int32_t arrowY);
+
+// The steps applied to pixel masks, as the region calls would: 1 = inside.
+struct Masks {
+    std::int32_t width = 0, height = 0;
+    std::vector<std::uint8_t> window, outline;  // row-major, row 0 at the top
+    bool inWindow(std::int32_t x, std::int32_t y) const { return window[y * width + x] != 0; }
+    bool inOutline(std::int32_t x, std::int32_t y) const { return outline[y * width + x] != 0; }
+};
+Masks applySteps(std::int32_t w, std::int32_t hw, const std::vector<RegionStep>& steps);
+// Columns [first, last) that one row of a mask keeps, when they are one run.
+struct Span {
+    std::int32_t first = 0, last = 0;
+    bool operator==(const Span&) const = default;
+};
+std::vector<Span> rowRuns(const Masks& masks, std::int32_t y, bool window = true);
+
+// 0x00BBGGRR; a negative value is a system colour resolved by the caller.
+template <typename SysColour>
+std::uint32_t resolveColour(std::int32_t value, SysColour&& sysColour) {
+    if (value < 0) return sysColour(value & 0x7FFFFFFF);
+    return static_cast<std::uint32_t>(value);
+}
+
+// Colours of lines 0..n of a gradient from start to end: the per-channel step
+// is held in single precision, each line is step * i + start rounded half to
+// even. n == 0 raises 11 (or 6 when the red values are equal).
+std::vector<std::uint32_t> gradient(std::uint32_t start, std::uint32_t end, std::int32_t n);
+
+struct TextPosition {
+    std::int32_t left = 0, top = 0;
+    bool operator==(const TextPosition&) const = default;
+};
+TextPosition titlePosition(std::int32_t iconRef, std::int32_t iconSize, std::int32_t arrowAbove);
+TextPosition textPosition(bool hasTitle, std::int32_t iconRef, std::int32_t iconSize,
+                          std::int32_t titleHeight, std::int32_t arrowAbove);
+
+// Lookup tables of the blend: sum [a][b] = min(a + b, 255), scale [v][p] =
+// v / 100 * p rounded half to even.
+class BlendTables {
+public:
+    void fill();
+    std::uint8_t sum(std::uint32_t a, std::uint32_t b) const { return sum_[a * 256 + b]; }
+    // Raises 9 for a percentage above 100.
+    std::uint8_t scale(std::uint32_t value, std::uint32_t percent) const;
+    std::uint8_t scaleUnchecked(std::uint32_t value, std::uint32_t percent) const {
+        return scale_[value * 101 + percent];
+    }
+
+private:
+    std::array<std::uint8_t, 256 * 256> sum_{};
+    std::array<std::uint8_t, 256 * 101> scale_{};
+};
+
+// background := tooltip * alpha% + background * (100 - alpha)%, channel by
+// channel through the tables; the fourth byte of background stays as read.
+// Raises 9 (before changing anything) when alpha is above 100.
+void blend(const BlendTables& tables, std::uint32_t* background, const std::uint32_t* tooltip,
+           std::size_t count, std::int32_t alpha);
+
+}  // namespace lanthor::layout

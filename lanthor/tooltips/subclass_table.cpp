@@ -1,0 +1,177 @@
+#include "lanthor/tooltips/subclass_table.h"
+
+#include "common/errors.h"
+
+namespace lanthor {
+
+SubclassTable::~SubclassTable() {
+    // A block still running (the object released from inside its own
+    // callback) is left allocated rather than freed under the running code.
+    if (callbackDepth_ == 0) flushDeferred();
+}
+
+void SubclassTable::flushDeferred() {
+    if (callbackDepth_ != 0) return;
+    for (Address block : deferred_) platform_.freeBlock(block);
+    deferred_.clear();
+}
+
+void SubclassTable::releaseBlock(Address block) {
+    if (callbackDepth_ > 0)
+        deferred_.push_back(block);
+    else
+        platform_.freeBlock(block);
+}
+
+std::int32_t SubclassTable::findEntry(Address hWnd, bool freeEntry) const {
+    for (auto i = static_cast<std::int32_t>(entries_.size()) - 1; i >= 0; --i) {
+        const Address h = entries_[i].hWnd;
+        if (freeEntry ? h == 0 : h == hWnd) return i;
+    }
+    return -1;
+}
+
+std::int32_t SubclassTable::start(Address hWnd) {
+    flushDeferred();
+    if (hWnd == 0 || !platform_.isOwnWindow(hWnd)) frame::raise(frame::errInvalidProcedureCall);
+
+    std::int32_t index;
+    if (!built_) {
+        entries_.assign(1, SubclassEntry{});
+        built_ = true;
+        index = 0;
+    } else {
+        index = findEntry(0, true);
+        if (index < 0) {
+            entries_.emplace_back();
+            index = static_cast<std::int32_t>(entries_.size()) - 1;
+        }
+    }
+
+    const Address block = platform_.newBlock();
+    if (block == 0) frame::raise(frame::errOutOfMemory);
+    const Address previous = platform_.setWindowProc(hWnd, block);
+    if (previous == 0) {
+        // Not replaced: the block was never installed, so it can go at once.
+        platform_.freeBlock(block);
+        frame::raise(frame::errInvalidProcedureCall);
+    }
+    SubclassEntry& entry = entries_[index];
+    entry.thunk = block;
+    entry.hWnd = hWnd;
+    entry.previousProc = previous;
+    platform_.patchPrevious(block, hWnd, previous);
+    return index;
+}
+
+void SubclassTable::addToTable(SubclassEntry& entry, bool before, std::int32_t uMsg) {
+    std::int32_t& count = before ? entry.beforeCount : entry.afterCount;
+    std::vector<std::int32_t>& table = before ? entry.beforeTable : entry.afterTable;
+    if (uMsg == kAllMessages) {
+        count = kAllMessages;
+    } else {
+        for (std::int32_t slot = 0; slot < count; ++slot) {
+            if (table[slot] == 0) {
+                table[slot] = uMsg;
+                return;
+            }
+            if (table[slot] == uMsg) return;
+        }
+        // Every message is already selected; the table cannot grow to 1..0.
+        if (count < 0) frame::raise(frame::errSubscriptOutOfRange);
+        ++count;
+        table.resize(static_cast<std::size_t>(count));
+        table.back() = uMsg;
+        platform_.patchTable(entry.thunk, before, table.data());
+    }
+    platform_.patchCount(entry.thunk, before, count);
+}
+
+void SubclassTable::removeFromTable(SubclassEntry& entry, bool before, std::int32_t uMsg) {
+    std::int32_t& count = before ? entry.beforeCount : entry.afterCount;
+    std::vector<std::int32_t>& table = before ? entry.beforeTable : entry.afterTable;
+    if (uMsg == kAllMessages) {
+        count = 0;
+        platform_.patchCount(entry.thunk, before, 0);
+        return;
+    }
+    for (std::int32_t slot = 0; slot < count; ++slot) {
+        if (table[slot] == uMsg) {
+            table[slot] = 0;
+            return;
+        }
+    }
+}
+
+void SubclassTable::addMsg(Address hWnd, std::int32_t uMsg, std::int32_t when) {
+    flushDeferred();
+    const std::int32_t index = findEntry(hWnd, false);
+    if (index < 0 || hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
+    if (when & MSG_BEFORE) addToTable(entries_[index], true, uMsg);
+    if (when & MSG_AFTER) addToTable(entries_[index], false, uMsg);
+}
+
+void SubclassTable::delMsg(Address hWnd, std::int32_t uMsg, std::int32_t when) {
+    flushDeferred();
+    const std::int32_t index = findEntry(hWnd, false);
+    if (index < 0 || hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
+    if (when & MSG_BEFORE) removeFromTable(entries_[index], true, uMsg);
+    if (when & MSG_AFTER) removeFromTable(entries_[index], false, uMsg);
+}
+
+// The entry whose block is the window's procedure now, so that two chained
+// entries come off in the order they went on; otherwise the plain look-up.
+std::int32_t SubclassTable::entryToStop(Address hWnd) {
+    const Address current = platform_.windowProc(hWnd);
+    for (auto i = static_cast<std::int32_t>(entries_.size()) - 1; i >= 0; --i)
+        if (entries_[i].hWnd == hWnd && entries_[i].thunk == current) return i;
+    return findEntry(hWnd, false);
+}
+
+void SubclassTable::stopWnd(Address hWnd) {
+    flushDeferred();
+    if (hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
+    const std::int32_t index = entryToStop(hWnd);
+    if (index < 0) frame::raise(frame::errSubscriptOutOfRange);
+    SubclassEntry& entry = entries_[index];
+
+    platform_.patchCount(entry.thunk, true, 0);
+    platform_.patchCount(entry.thunk, false, 0);
+    if (platform_.windowProc(hWnd) == entry.thunk) {
+        platform_.setWindowProc(hWnd, entry.previousProc);
+        releaseBlock(entry.thunk);
+    } else if (!platform_.isWindow(hWnd)) {
+        releaseBlock(entry.thunk);  // the window is gone; nothing can call the block
+    } else {
+        // Another procedure was installed over ours and still calls it:
+        // restoring would cut that one off and freeing would leave it calling
+        // freed code. The block stays, passing every message through.
+        retired_.push_back(entry.thunk);
+    }
+    entry.hWnd = 0;
+    entry.thunk = 0;
+    entry.previousProc = 0;
+    entry.beforeCount = 0;
+    entry.afterCount = 0;
+    entry.beforeTable = {};
+    entry.afterTable = {};
+}
+
+void SubclassTable::stopAll() noexcept {
+    // Repeated passes: stopping one window may take an entry at another index
+    // (the one on top of its chain), so a single pass could miss one.
+    for (std::size_t pass = 0; pass <= entries_.size(); ++pass) {
+        bool any = false;
+        for (auto i = static_cast<std::int32_t>(entries_.size()) - 1; i >= 0; --i) {
+            if (entries_[i].hWnd == 0) continue;
+            any = true;
+            try {
+                stopWnd(entries_[i].hWnd);
+            } catch (...) {
+            }
+        }
+        if (!any) break;
+    }
+}
+
+}  // namespace lanthor
