@@ -1,3 +1,4 @@
+#include "common/testing/error_of.h"
 #include <gtest/gtest.h>
 
 #include "common/convert.h"
@@ -5,14 +6,7 @@
 
 using namespace frame;
 
-static int32_t errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using frame::testing::errorOf;
 
 TEST(Rounding, TiesGoToEven) {
     EXPECT_EQ(roundHalfEven(0.5), 0.0);

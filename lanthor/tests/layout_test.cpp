@@ -1,3 +1,4 @@
+#include "common/testing/error_of.h"
 #include <gtest/gtest.h>
 
 #include "common/errors.h"
@@ -6,14 +7,7 @@
 using namespace lanthor::layout;
 
 namespace {
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const frame::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using frame::testing::errorOf;
 }  // namespace
 
 TEST(Measure, SumsGiveTheWindowSize) {

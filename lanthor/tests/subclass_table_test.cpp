@@ -1,3 +1,4 @@
+#include "common/testing/error_of.h"
 #include <gtest/gtest.h>
 
 #include <map>
@@ -105,14 +106,7 @@ protected:
     const SubclassEntry& entry(int i) { return table.entries().at(i); }
 };
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const frame::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using frame::testing::errorOf;
 
 }  // namespace
 

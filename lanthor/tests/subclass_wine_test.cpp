@@ -1,5 +1,6 @@
 // The subclasser on real windows: the 32-bit block as published, or the
 // 64-bit block, with a stand-in object whose entry 7 records the callbacks.
+#include "common/testing/error_of.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -75,14 +76,7 @@ protected:
     SubclassTable& table() { return subclasser->table(); }
 };
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const frame::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using frame::testing::errorOf;
 
 }  // namespace
 
