@@ -7,8 +7,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/register.sh"
 for demo in "$root"/sondrel/demo/demo.vbs "$root"/keldrun/demo/demo.vbs "$root"/lanthor/demo/demo.vbs; do
     [ -f "$demo" ] || continue
+    library=$(basename "$(dirname "$(dirname "$demo")")")
     for arch in x86 x64; do
-        echo "== $(basename "$(dirname "$(dirname "$demo")")") ($arch)"
+        ls "$root/dist/$arch/" 2>/dev/null | grep -qi "^$library.dll$" || continue
+        echo "== $library ($arch)"
         "$root/scripts/run-vbs.sh" "$arch" "$demo" | tr -d '\r'
     done
 done

@@ -1,0 +1,17 @@
+// The classes of the Keldrun library.
+#include "common/frame.h"
+#include "keldrun/security/crypt_class.h"
+#include "keldrun/security/security_class.h"
+
+namespace frame {
+
+const Library& thisLibrary() {
+    static const ClassEntry classes[] = {
+        keldrun::SimpleCrypt::entry(),
+        keldrun::Security::entry(),
+    };
+    static const Library library{u"Keldrun", classes, sizeof(classes) / sizeof(classes[0])};
+    return library;
+}
+
+}  // namespace frame
