@@ -79,6 +79,17 @@ void LateBound::put(const char16_t* name, Argument value) const {
     invoke(name, DISPATCH_PROPERTYPUT, {std::move(value)});
 }
 
+LateBound objectOf(const Variant& value) {
+    if (value.type() != VT_DISPATCH || !V_DISPATCH(&value.get())) raise(errObjectRequired);
+    return LateBound(V_DISPATCH(&value.get()));
+}
+
+bool booleanOf(const Variant& value) {
+    Variant converted;
+    check(VariantChangeType(converted.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BOOL));
+    return V_BOOL(&converted.get()) != VARIANT_FALSE;
+}
+
 ComPtr<IDispatch> createObject(REFCLSID clsid) {
     ComPtr<IDispatch> object;
     check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.putVoid()));

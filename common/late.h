@@ -53,6 +53,11 @@ private:
     ComPtr<IDispatch> object_;
 };
 
+// The dispatch reference a result holds; raises "Object required" otherwise.
+LateBound objectOf(const Variant& value);
+// A result as a boolean by the automation conversion rules.
+bool booleanOf(const Variant& value);
+
 // A new object of a registered class, by class identifier or programmatic identifier.
 ComPtr<IDispatch> createObject(REFCLSID clsid);
 ComPtr<IDispatch> createObject(const char16_t* progId);

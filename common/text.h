@@ -21,4 +21,7 @@ std::u16string fromAnsiBuffer(const char* buffer, size_t capacity);
 // Arrays and objects without a value raise type mismatch.
 std::u16string variantText(const VARIANT& value);
 
+// A copy of a by-reference String argument; an absent one reads as empty.
+inline std::u16string textOf(BSTR* text) { return text ? std::u16string(Bstr::view(*text)) : std::u16string(); }
+
 }  // namespace frame

@@ -23,7 +23,7 @@ frame_prefix_up() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/.frame-ready" ]; then
         wineserver -k 2>/dev/null || true
-        wineboot -i >/dev/null 2>&1
+        wineboot -i </dev/null >/dev/null 2>&1
         wineserver -w
         # Without a window manager, hiding a window must not wait for one.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
@@ -36,7 +36,10 @@ frame_prefix_up() {
        [ "$(cat "$WINEPREFIX/.frame-server")" != "$DISPLAY" ]; then
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
-        wineserver -p
+        # Started detached from the caller's output, or a test runner waiting
+        # for its test's output to close would wait for the server too.
+        wineserver -p </dev/null >/dev/null 2>&1
+        wine cmd.exe /c exit </dev/null >/dev/null 2>&1
         echo "$DISPLAY" > "$WINEPREFIX/.frame-server"
     fi
 }

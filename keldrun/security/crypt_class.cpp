@@ -1,5 +1,6 @@
 #include "keldrun/security/crypt_class.h"
 
+#include "common/text.h"
 #include "keldrun/security/cipher.h"
 #include "keldrun/security/pump.h"
 
@@ -17,7 +18,7 @@ void programError(const frame::RuntimeError& error) {
 
 // The caller's variable may be reassigned by a handler inside the pump, so
 // each call works on its own copy.
-std::u16string textOf(BSTR* vText) { return vText ? std::u16string(frame::Bstr::view(*vText)) : std::u16string(); }
+using frame::textOf;
 
 }  // namespace
 

@@ -32,21 +32,11 @@ std::u16string windowsFolder() {
 
 frame::Variant arg(const std::u16string& text) { return frame::Variant(frame::Bstr(text)); }
 
-// The dispatch reference a result holds; raises "Object required" otherwise.
-frame::LateBound objectOf(const frame::Variant& value) {
-    if (value.type() != VT_DISPATCH || !V_DISPATCH(&value.get())) frame::raise(frame::errObjectRequired);
-    return frame::LateBound(V_DISPATCH(&value.get()));
-}
-
-bool booleanOf(const frame::Variant& value) {
-    frame::Variant b;
-    frame::check(VariantChangeType(b.put(), const_cast<VARIANT*>(&value.get()), 0, VT_BOOL));
-    return V_BOOL(&b.get()) != VARIANT_FALSE;
-}
+using frame::booleanOf;
+using frame::objectOf;
+using frame::textOf;
 
 std::u16string textOf(const frame::Variant& value) { return frame::variantText(value.get()); }
-
-std::u16string textOf(BSTR* text) { return text ? std::u16string(frame::Bstr::view(*text)) : std::u16string(); }
 
 // The user value as concatenation converts it.
 std::u16string userText(VARIANT* usr) { return usr ? frame::variantText(*usr) : std::u16string(); }
