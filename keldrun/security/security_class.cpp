@@ -1,5 +1,6 @@
 #include "keldrun/security/security_class.h"
 
+#include "common/frame.h"
 #include "common/late.h"
 #include "common/text.h"
 #include "keldrun/security/crypt_class.h"
@@ -15,12 +16,11 @@ constexpr int32_t kSystemFolder = 1;
 constexpr int32_t kForReading = 1;
 constexpr int32_t kSystemDefaultFormat = -2;
 
+const frame::DllFunction<decltype(::IsWow64Process)> IsWow64Process{"kernel32", "IsWow64Process"};
+
 bool runsUnderWow64() {
-    using IsWow64Process = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64 = reinterpret_cast<IsWow64Process>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
     BOOL wow64 = FALSE;
-    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 std::u16string windowsFolder() {
