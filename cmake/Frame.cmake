@@ -52,7 +52,8 @@ function(frame_type_library target name)
   add_custom_command(
     OUTPUT ${gen}/${name}.tlb ${gen}/${lower}_h.h ${gen}/${lower}_i.c
     COMMAND widl ${widl_flags} -t -o ${gen}/${name}.tlb ${idl}
-    COMMAND widl ${widl_flags} -h -H ${gen}/${lower}_h.h -u -U ${gen}/${lower}_i.c ${idl}
+    # FRAME_HEADER: the C++ header leaves out defaults a C++ signature cannot take.
+    COMMAND widl ${widl_flags} -DFRAME_HEADER -h -H ${gen}/${lower}_h.h -u -U ${gen}/${lower}_i.c ${idl}
     DEPENDS ${idl}
     COMMENT "widl ${L_IDL}")
   string(REPLACE "." ";" ver "${L_VERSION}")

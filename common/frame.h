@@ -280,6 +280,42 @@ private:
     std::atomic<ULONG> references_{1};
 };
 
+// ------------------------------------------------------ stored properties
+
+// A property that is a plain stored value: neither accessor validates,
+// converts beyond the type, or fails.
+template <class T, class Out>
+HRESULT readStored(const T& field, Out* out) {
+    if (!out) return E_POINTER;
+    *out = static_cast<Out>(field);
+    return S_OK;
+}
+template <class T, class In>
+HRESULT writeStored(T& field, In value) {
+    field = static_cast<T>(value);
+    return S_OK;
+}
+template <class I>
+HRESULT readStored(const ComPtr<I>& field, I** out) {
+    if (!out) return E_POINTER;
+    ComPtr<I> copy = field;
+    *out = copy.detach();
+    return S_OK;
+}
+// An object reference: held as interface I, or a type mismatch for an object that is not one.
+template <class I>
+HRESULT writeStored(ComPtr<I>& field, I* value) {
+    ComPtr<I> held;
+    if (value && FAILED(value->QueryInterface(__uuidof(I), held.putVoid()))) return DISP_E_TYPEMISMATCH;
+    field = std::move(held);
+    return S_OK;
+}
+
+// Declares both accessors of a stored property inside a class.
+#define FRAME_STORED_PROPERTY(Name, Type, field)                                                  \
+    HRESULT STDMETHODCALLTYPE put_##Name(Type value) override { return frame::writeStored(field, value); } \
+    HRESULT STDMETHODCALLTYPE get_##Name(Type* value) override { return frame::readStored(field, value); }
+
 // ------------------------------------------------- operating-system functions
 
 // An operating-system function bound by module and entry name at its first

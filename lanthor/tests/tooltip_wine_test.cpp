@@ -1,0 +1,410 @@
+// ExpToolTip on real windows under Wine and Xvfb: a target window, the
+// pointer moved onto it, the tooltip window appearing after DelayTime ticks
+// and going again, with its region and the pixels on the screen compared
+// against the layout arithmetic.
+#include <windows.h>
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "common/testing/harness.h"
+#include "lanthor/tooltips/layout.h"
+#include "lanthor_h.h"
+
+using frame::Bstr;
+using frame::ComPtr;
+using namespace lanthor;
+
+namespace {
+
+constexpr COLORREF kTargetColour = RGB(0, 128, 0);
+constexpr LONG kYellow = 0x0000FFFF, kBlue = 0x00FF0000, kRed = 0x000000FF;
+
+LRESULT CALLBACK targetProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+// Every test pixel is read off the screen, as a user sees it.
+COLORREF screenPixel(int x, int y) {
+    frame::WindowDc screen(nullptr);
+    return GetPixel(screen.get(), x, y);
+}
+
+HWND findTip() { return FindWindowA("#32770", "ZVQ-EXTOOLTIP"); }
+
+BOOL CALLBACK countTip(HWND w, LPARAM count) {
+    char name[32] = {};
+    GetWindowTextA(w, name, sizeof(name));
+    if (std::string_view(name) == "ZVQ-EXTOOLTIP") ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int tipWindowCount() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), countTip, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Pixels where the window's own region and the mask disagree; -1 without a complex region.
+int regionMismatches(HWND window, const layout::Masks& masks) {
+    frame::UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    if (GetWindowRgn(window, region.get()) != COMPLEXREGION) return -1;
+    int mismatches = 0;
+    for (int y = 0; y < masks.height; ++y)
+        for (int x = 0; x < masks.width; ++x)
+            mismatches += (PtInRegion(region.get(), x, y) != FALSE) != masks.inWindow(x, y);
+    return mismatches;
+}
+
+// Pumps until the condition holds or the time is up; also true when it holds at the end.
+bool pumpUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        frame::testing::pumpMessages(5);
+    }
+    return condition();
+}
+
+class ToolTipWine : public ::testing::Test {
+protected:
+    HWND target = nullptr;
+    WNDPROC targetOwnProc = nullptr;
+    ComPtr<_ExpToolTip> tip;
+
+    static void SetUpTestSuite() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = targetProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = CreateSolidBrush(kTargetColour);
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.lpszClassName = "LanthorTipTarget";
+        RegisterClassA(&wc);
+    }
+    void SetUp() override {
+        tip = frame::testing::createFromDll<_ExpToolTip>(L"Lanthor.dll", __uuidof(ExpToolTip));
+        ASSERT_TRUE(tip);
+        makeTarget(100, 100);
+    }
+    void TearDown() override {
+        tip.reset();
+        if (target) DestroyWindow(target);
+        frame::testing::pumpMessages(20);
+    }
+    void makeTarget(int x, int y, int w = 500, int h = 400) {
+        if (target) DestroyWindow(target);
+        target = CreateWindowExA(0, "LanthorTipTarget", "", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(target, nullptr);
+        UpdateWindow(target);
+        frame::testing::pumpMessages(50);
+        targetOwnProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(target, GWLP_WNDPROC));
+    }
+    long handle() const { return static_cast<long>(reinterpret_cast<LONG_PTR>(target)); }
+    HRESULT show(const char16_t* title, const char16_t* text, long icon = 0, long alpha = 100) {
+        Bstr t(title), b(text);
+        return tip->ShowToolTip(handle(), t.get(), b.get(), icon, &alpha);
+    }
+    // The pointer onto the target, and the move the target sees.
+    void pointAt(int x, int y) {
+        SetCursorPos(x, y);
+        POINT client{x, y};
+        ScreenToClient(target, &client);
+        SendMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    }
+    bool subclassed() const {
+        return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(target, GWLP_WNDPROC)) != targetOwnProc;
+    }
+    void quick(long delay = 2, long kill = 100000) {
+        tip->put_DelayTime(delay);
+        tip->put_KillTime(kill);
+    }
+    HWND showAt(int x, int y) {
+        pointAt(x, y);
+        if (!pumpUntil([] { return findTip() && IsWindowVisible(findTip()); })) return nullptr;
+        frame::testing::pumpMessages(100);
+        return findTip();
+    }
+};
+
+}  // namespace
+
+TEST_F(ToolTipWine, PropertiesStartAtTheirDefaultsAndStoreWhatTheyAreGiven) {
+    long value = 0;
+    tip->get_DelayTime(&value);
+    EXPECT_EQ(value, 100);
+    tip->get_KillTime(&value);
+    EXPECT_EQ(value, 500);
+    tip->get_BackStyle(&value);
+    EXPECT_EQ(value, 1);
+    tip->get_TextColor(&value);
+    EXPECT_EQ(static_cast<unsigned long>(value), 0x80000012u);
+    tip->get_BackColor(&value);
+    EXPECT_EQ(static_cast<unsigned long>(value), 0x80000018u);
+    tip->get_GradientColorStart(&value);
+    EXPECT_EQ(static_cast<unsigned long>(value), 0x80000018u);
+    tip->get_GradientColorEnd(&value);
+    EXPECT_EQ(static_cast<unsigned long>(value), 0x80000001u);
+    ttIconSize size{};
+    tip->get_IconSize(&size);
+    EXPECT_EQ(size, TTIcon16);
+    ttStyleEnum style{};
+    tip->get_ToolTipStyle(&style);
+    EXPECT_EQ(style, TTStandard);
+    VARIANT_BOOL flag = VARIANT_TRUE;
+    tip->get_Shadow(&flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    tip->InIDE(&flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    ComPtr<IFontDisp> font;
+    tip->get_Font(font.put());
+    EXPECT_TRUE(font);
+    ComPtr<IPictureDisp> picture;
+    tip->get_Picture(picture.put());
+    EXPECT_FALSE(picture);
+
+    // No accessor validates: odd values are stored as given.
+    tip->put_BackStyle(77);
+    tip->get_BackStyle(&value);
+    EXPECT_EQ(value, 77);
+    tip->put_DelayTime(-5);
+    tip->get_DelayTime(&value);
+    EXPECT_EQ(value, -5);
+}
+
+TEST_F(ToolTipWine, SubclassMembersReachTheCallerAsAutomationErrors) {
+    EXPECT_EQ(tip->StopAll(), S_OK);  // nothing subclassed yet
+    EXPECT_EQ(tip->StopWnd(handle()), static_cast<HRESULT>(0x800A0009));
+    EXPECT_EQ(tip->AddMsg(handle(), WM_TIMER, MSG_AFTER), static_cast<HRESULT>(0x800A0009));
+    long index = -1;
+    EXPECT_EQ(tip->Start(0, &index), static_cast<HRESULT>(0x800A0005));
+    EXPECT_EQ(tip->Start(handle(), &index), S_OK);
+    EXPECT_EQ(index, 0);
+    EXPECT_TRUE(subclassed());
+    EXPECT_EQ(tip->StopWnd(handle()), S_OK);
+    EXPECT_FALSE(subclassed());
+}
+
+TEST_F(ToolTipWine, StandardTooltipAppearsAboveThePointerShapedAndPaintedThenGoesWhenThePointerLeaves) {
+    quick();
+    tip->put_BackColor(kYellow);
+    tip->put_TextColor(kBlue);
+    ComPtr<IPictureDisp> none;
+    ASSERT_EQ(show(u"Title", u"Some text"), S_OK);
+    EXPECT_TRUE(subclassed());
+    EXPECT_EQ(findTip(), nullptr);  // not before the pointer has rested
+
+    const int x = 200, y = 300;
+    HWND window = showAt(x, y);
+    ASSERT_NE(window, nullptr);
+    RECT r{};
+    GetWindowRect(window, &r);
+    // Room above the pointer: the tooltip's bottom edge is the pointer's row.
+    EXPECT_EQ(r.left, x + 1);
+    EXPECT_EQ(r.bottom, y);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    EXPECT_GT(w, 40);
+    EXPECT_GT(h, 13);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(window, region), ERROR);  // rectangular, no region
+    DeleteObject(region);
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_CAPTION, 0);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+
+    // The outline in the text colour, the solid fill inside, the target around it.
+    EXPECT_EQ(screenPixel(r.left, r.top), static_cast<COLORREF>(kBlue));
+    EXPECT_EQ(screenPixel(r.right - 1, r.bottom - 1), static_cast<COLORREF>(kBlue));
+    EXPECT_EQ(screenPixel(r.left + 1, r.bottom - 2), static_cast<COLORREF>(kYellow));
+    EXPECT_EQ(screenPixel(r.right - 2, r.top + 1), static_cast<COLORREF>(kYellow));
+    EXPECT_EQ(screenPixel(r.left - 1, r.top), kTargetColour);
+    // Some text pixels in the text colour inside the body.
+    int textPixels = 0;
+    for (int yy = r.top + 2; yy < r.bottom - 2; ++yy)
+        for (int xx = r.left + 2; xx < r.right - 2; ++xx) textPixels += screenPixel(xx, yy) == kBlue;
+    EXPECT_GT(textPixels, 20);
+
+    // Leaving the target: the window goes and the properties are reset, the picture kept.
+    SetCursorPos(50, 50);
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 3000));
+    long value = 0;
+    tip->get_BackColor(&value);
+    EXPECT_EQ(static_cast<unsigned long>(value), 0x80000018u);
+    tip->get_DelayTime(&value);
+    EXPECT_EQ(value, 100);
+    EXPECT_TRUE(subclassed());  // until the next ShowToolTip or the object's end
+}
+
+TEST_F(ToolTipWine, BalloonBelowAndRightOfThePointerHasTheRegionOfTheStepsAndTheGradient) {
+    makeTarget(0, 0);
+    quick();
+    tip->put_ToolTipStyle(TTBalloon);
+    tip->put_BackStyle(TTGdtH);
+    tip->put_GradientColorStart(kRed);
+    tip->put_GradientColorEnd(kBlue);
+    tip->put_TextColor(0);
+    ASSERT_EQ(show(u"", u"Balloon"), S_OK);
+    const int x = 40, y = 12;  // no room above: below, arrow on top
+    HWND window = showAt(x, y);
+    ASSERT_NE(window, nullptr);
+    RECT r{};
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, x + 1 - 17);
+    EXPECT_EQ(r.top, y + 1 + 17);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+
+    // The window region, pixel for pixel, is the one the steps give.
+    const layout::Masks masks = layout::applySteps(w, h, layout::balloonSteps(w, h, 17, 17));
+    EXPECT_EQ(regionMismatches(window, masks), 0);
+    EXPECT_TRUE(masks.inWindow(18, 0));  // the arrow's tip
+    EXPECT_FALSE(masks.inWindow(17, 0));
+    EXPECT_FALSE(masks.inWindow(19, 0));
+
+    // Outside the region the target shows through; inside, the gradient's column colours.
+    EXPECT_EQ(screenPixel(r.left, r.top), kTargetColour);
+    EXPECT_EQ(screenPixel(r.left + 2, r.top + 17), kTargetColour);  // the rounded corner
+    const auto colours = layout::gradient(kRed, kBlue, w);
+    const int row = r.top + h - 3;  // below the text, above the bottom outline
+    int wrong = 0;
+    for (int c = 6; c < w - 6; ++c) wrong += screenPixel(r.left + c, row) != colours[c];
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(screenPixel(r.left + 18, r.top), static_cast<COLORREF>(0));  // the tip is outline
+
+    // After a gradient paint the start and end read as resolved colours.
+    long value = 0;
+    tip->get_GradientColorStart(&value);
+    EXPECT_EQ(value, kRed);
+}
+
+TEST_F(ToolTipWine, BalloonNearTheBottomRightCornerPointsFromBelowOnTheLeft) {
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    makeTarget(sw - 300, sh - 200, 300, 200);
+    quick();
+    tip->put_ToolTipStyle(TTBalloon);
+    ASSERT_EQ(show(u"Corner", u"Placed to the left"), S_OK);
+    const int x = sw - 5, y = sh - 5;
+    HWND window = showAt(x, y);
+    ASSERT_NE(window, nullptr);
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    EXPECT_EQ(r.left, x - w + 17);
+    EXPECT_EQ(r.bottom, y);
+    const layout::Masks masks = layout::applySteps(w, h, layout::balloonSteps(w, h, -17, -17));
+    EXPECT_EQ(regionMismatches(window, masks), 0);
+    EXPECT_TRUE(masks.inWindow(w - 18, h - 1));  // the tip, at the bottom
+}
+
+TEST_F(ToolTipWine, TransparencyBlendsThePaintedTooltipWithTheScreenBehindIt) {
+    quick();
+    tip->put_BackColor(kYellow);
+    ASSERT_EQ(show(u"", u"x", 0, 0), S_OK);
+    HWND window = showAt(300, 300);
+    ASSERT_NE(window, nullptr);
+    RECT r{};
+    GetWindowRect(window, &r);
+    // Opacity 0: only the captured background.
+    EXPECT_EQ(screenPixel(r.left, r.top), kTargetColour);
+    EXPECT_EQ(screenPixel(r.right - 3, r.bottom - 3), kTargetColour);
+    ASSERT_EQ(show(u"", u"x"), S_OK);  // removes the window only
+    EXPECT_FALSE(IsWindow(window));
+
+    tip->put_BackColor(kYellow);
+    quick();
+    ASSERT_EQ(show(u"", u"x", 0, 40), S_OK);
+    SetCursorPos(310, 310);
+    window = showAt(300, 300);
+    ASSERT_NE(window, nullptr);
+    GetWindowRect(window, &r);
+    // 40 % yellow over 60 % green, channel by channel, rounded half to even.
+    layout::BlendTables tables;
+    tables.fill();
+    std::uint32_t background = 0x00008000, tooltip = 0x00FFFF00;  // as DIB pixels: 0xRRGGBB
+    layout::blend(tables, &background, &tooltip, 1, 40);
+    const COLORREF expected = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
+    EXPECT_EQ(screenPixel(r.right - 3, r.bottom - 3), expected);
+}
+
+TEST_F(ToolTipWine, KillTimeDestroysTheTooltipOnceAndTheNextShowOnlyRemovesIt) {
+    quick(2, 40);
+    ASSERT_EQ(show(u"T", u"Short-lived"), S_OK);
+    pointAt(250, 250);
+    ASSERT_TRUE(pumpUntil([] { return findTip() != nullptr; }));
+    HWND window = findTip();
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 3000));
+    // The pointer stays: every later tick repeats the reset, and the stored
+    // handle never reaches another window.
+    HWND other = CreateWindowExA(0, "LanthorTipTarget", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    frame::testing::pumpMessages(200);
+    EXPECT_TRUE(IsWindow(other));
+    long value = 0;
+    tip->get_KillTime(&value);
+    EXPECT_EQ(value, 500);
+
+    ASSERT_EQ(show(u"T", u"again"), S_OK);  // a handle is still stored: only removal
+    EXPECT_FALSE(subclassed());
+    EXPECT_TRUE(IsWindow(other));
+    DestroyWindow(other);
+    ASSERT_EQ(show(u"T", u"again"), S_OK);  // arms again
+    EXPECT_TRUE(subclassed());
+}
+
+TEST_F(ToolTipWine, AlphaOutOfRangeIsOverflowAndAboveOneHundredNeverShowsNorLeavesWindowsBehind) {
+    quick(1);
+    EXPECT_EQ(show(u"T", u"x", 0, 256), static_cast<HRESULT>(0x800A0006));
+    EXPECT_FALSE(subclassed());
+    EXPECT_EQ(show(u"T", u"x", 0, -1), static_cast<HRESULT>(0x800A0006));
+
+    ASSERT_EQ(show(u"T", u"x", 0, 150), S_OK);
+    pointAt(260, 260);
+    int most = 0;
+    pumpUntil([&] { most = std::max(most, tipWindowCount()); return false; }, 800);
+    EXPECT_EQ(most, 1);  // retried, one window at a time
+    HWND window = findTip();
+    EXPECT_TRUE(window == nullptr || !IsWindowVisible(window));
+}
+
+TEST_F(ToolTipWine, ReleasingTheObjectWhileItsTooltipShowsGivesEverythingBack) {
+    quick();
+    ASSERT_EQ(show(u"Going", u"away"), S_OK);
+    HWND window = showAt(220, 260);
+    ASSERT_NE(window, nullptr);
+    tip.reset();
+    EXPECT_FALSE(subclassed());
+    EXPECT_FALSE(IsWindow(window));
+    frame::testing::pumpMessages(50);  // no tick reaches a freed object
+}
+
+TEST_F(ToolTipWine, IconsTextAndFillsWithoutContentStillShow) {
+    quick();
+    tip->put_IconSize(TTIcon32);
+    HICON icon = LoadIcon(nullptr, IDI_WARNING);
+    ASSERT_EQ(show(u"", u"", static_cast<long>(reinterpret_cast<LONG_PTR>(icon))), S_OK);
+    HWND window = showAt(210, 280);
+    ASSERT_NE(window, nullptr);
+    RECT r{};
+    GetWindowRect(window, &r);
+    // Width: the space's width plus 25 + 32 for the icon, plus 20.
+    EXPECT_GE(r.right - r.left, 25 + 32 + 20);
+    // The icon is drawn at (12, 8): something other than the fill shows there.
+    int iconPixels = 0;
+    const COLORREF fill = GetSysColor(COLOR_INFOBK);
+    for (int yy = 8; yy < 40; ++yy)
+        for (int xx = 12; xx < 44; ++xx) iconPixels += screenPixel(r.left + xx, r.top + yy) != fill;
+    EXPECT_GT(iconPixels, 50);
+    ASSERT_EQ(show(u"", u""), S_OK);  // removes
+
+    // Not an icon, no picture for a picture fill, a stock icon: shown all the same.
+    quick();
+    tip->put_BackStyle(TTPict);
+    ASSERT_EQ(show(u"T", u"x", 0x1234), S_OK);
+    window = showAt(212, 282);
+    EXPECT_NE(window, nullptr);
+    ASSERT_EQ(show(u"", u""), S_OK);
+    quick();
+    ASSERT_EQ(show(u"Info", u"stock", TTI_INFO), S_OK);
+    EXPECT_NE(showAt(214, 284), nullptr);
+}

@@ -1,0 +1,65 @@
+#include "lanthor/tooltips/exp_tooltip.h"
+
+#include "common/text.h"
+
+namespace lanthor {
+
+namespace {
+
+// A Long from a client as the window handle it names (sign-extended, as
+// 32-bit handle values are widened).
+HWND windowOf(long value) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(value)); }
+Address addressOf(long value) { return reinterpret_cast<Address>(windowOf(value)); }
+
+}  // namespace
+
+HRESULT ExpToolTip::zSubclass_Proc(VARIANT_BOOL, VARIANT_BOOL* bHandled, long* lReturn, long*, long* uMsg, long*,
+                                   long*) {
+    if (!bHandled || !lReturn || !uMsg) return E_POINTER;
+    return member(u"zSubclass_Proc", Silent, [&] {
+        SubclassTable::CallbackScope scope(tooltip_->subclasses());
+        tooltip_->targetMessage(static_cast<UINT>(*uMsg));
+    });
+}
+
+HRESULT ExpToolTip::AddMsg(long lng_hWnd, long uMsg, eMsgWhen When) {
+    return member(u"AddMsg", Caller, [&] { tooltip_->subclasses().addMsg(addressOf(lng_hWnd), uMsg, When); });
+}
+
+HRESULT ExpToolTip::DelMsg(long lng_hWnd, long uMsg, eMsgWhen When) {
+    return member(u"DelMsg", Caller, [&] { tooltip_->subclasses().delMsg(addressOf(lng_hWnd), uMsg, When); });
+}
+
+HRESULT ExpToolTip::InIDE(VARIANT_BOOL* result) {
+    return member(u"InIDE", Caller, result, [] { return false; });
+}
+
+HRESULT ExpToolTip::Start(long lng_hWnd, long* result) {
+    return member(u"Start", Caller, result, [&] { return tooltip_->subclasses().start(addressOf(lng_hWnd)); });
+}
+
+HRESULT ExpToolTip::StopAll() {
+    tooltip_->subclasses().stopAll();
+    return S_OK;
+}
+
+HRESULT ExpToolTip::StopWnd(long lng_hWnd) {
+    return member(u"StopWnd", Caller, [&] { tooltip_->subclasses().stopWnd(addressOf(lng_hWnd)); });
+}
+
+HRESULT ExpToolTip::put_Shadow(VARIANT_BOOL value) {
+    properties().shadow = value != VARIANT_FALSE;
+    return S_OK;
+}
+HRESULT ExpToolTip::get_Shadow(VARIANT_BOOL* value) {
+    return frame::readStored(properties().shadow ? VARIANT_TRUE : VARIANT_FALSE, value);
+}
+
+HRESULT ExpToolTip::ShowToolTip(long aWnd, BSTR Title, BSTR Text, long cIcon, long* TransparentAlpha) {
+    return member(u"ShowToolTip", Caller, [&] {
+        tooltip_->showToolTip(windowOf(aWnd), frame::Bstr::view(Title), frame::Bstr::view(Text), cIcon,
+                              TransparentAlpha ? *TransparentAlpha : 100);
+    });
+}
+
+}  // namespace lanthor

@@ -1,0 +1,198 @@
+#include "lanthor/tooltips/tooltip.h"
+
+#include <cstdlib>
+
+#include "common/convert.h"
+#include "common/frame.h"
+#include "common/text.h"
+
+namespace lanthor {
+
+namespace {
+
+constexpr UINT_PTR kTimerId = 1;
+constexpr UINT kSetWindowPosFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+
+Address addressOf(HWND window) { return reinterpret_cast<Address>(window); }
+
+// A new standard font object with its own defaults.
+frame::ComPtr<IFontDisp> newStandardFont() {
+    frame::ComPtr<IFontDisp> font;
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof(desc);
+    desc.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
+    desc.cySize.int64 = 82500;  // 8.25 points
+    desc.sWeight = FW_NORMAL;
+    desc.sCharset = DEFAULT_CHARSET;
+    frame::check(OleCreateFontIndirect(&desc, IID_IFontDisp, font.putVoid()));
+    return font;
+}
+
+}  // namespace
+
+void TipProperties::reset() {
+    font = newStandardFont();
+    delayTime = 100;
+    killTime = 500;
+    backStyle = 1;
+    toolTipStyle = 0;
+    shadow = false;
+    iconSize = 16;
+    textColor = static_cast<std::int32_t>(0x80000012u);
+    backColor = static_cast<std::int32_t>(0x80000018u);
+    gradientColorStart = static_cast<std::int32_t>(0x80000018u);
+    gradientColorEnd = static_cast<std::int32_t>(0x80000001u);
+}
+
+bool TipWindow::live() const {
+    if (!live_ || !IsWindow(handle_)) return false;
+    if (GetWindowThreadProcessId(handle_, nullptr) != GetCurrentThreadId()) return false;
+    if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(handle_, GWLP_HINSTANCE)) != frame::module::instance())
+        return false;
+    char name[32] = {};
+    GetWindowTextA(handle_, name, sizeof(name));
+    return std::string_view(name) == kTipName;
+}
+
+void TipWindow::destroy() {
+    if (live()) DestroyWindow(handle_);
+    live_ = false;
+}
+
+Tooltip::Tooltip(void* callbackObject) : subclasser_(callbackObject) { properties.reset(); }
+
+Tooltip::~Tooltip() {
+    subclasses().stopAll();
+    killTimer();
+    painter_.releaseBuffer();
+    tipWindow_.destroy();
+}
+
+void Tooltip::showToolTip(HWND window, std::u16string_view title, std::u16string_view text, std::int32_t icon,
+                          std::int32_t transparentAlpha) {
+    subclasses().stopAll();
+    targetWindow_ = window;
+    titleText_ = frame::toAnsi(title);
+    bodyText_ = frame::toAnsi(text);
+    alpha_ = frame::narrow<std::uint8_t>(transparentAlpha);
+    iconRef_ = icon;
+    layout::Measure sums;
+    painter_.measure(titleText_, true, properties.font.get(), iconRef_, properties.iconSize, sums);
+    painter_.measure(bodyText_, false, properties.font.get(), 0, 0, sums);
+    tipHeight_ = sums.tipHeight(layout::titleIsBlank(titleText_));
+    tipWidth_ = sums.tipWidth();
+
+    if (tipWindow_.handle()) {
+        killTimer();
+        tipWindow_.forget();
+        return;
+    }
+    timer_.arm();
+    subclasses().start(addressOf(targetWindow_));
+    subclasses().addMsg(addressOf(targetWindow_), WM_MOUSEMOVE, MSG_AFTER);
+    subclasses().addMsg(addressOf(targetWindow_), WM_TIMER, MSG_AFTER);
+}
+
+bool Tooltip::pointerOverTarget() const {
+    POINT p{};
+    GetCursorPos(&p);
+    return WindowFromPoint(p) == targetWindow_;
+}
+
+void Tooltip::killTimer() {
+    if (timerWindow_) KillTimer(timerWindow_, kTimerId);
+    timerWindow_ = nullptr;
+}
+
+void Tooltip::targetMessage(UINT message) {
+    if (message == WM_MOUSEMOVE) {
+        carryOut(timer_.mouseMove(pointerOverTarget()));
+    } else if (message == WM_TIMER) {
+        POINT p{};
+        GetCursorPos(&p);
+        const TipActions actions = timer_.tick({p.x, p.y}, [this] { return pointerOverTarget(); },
+                                               properties.delayTime, properties.killTime,
+                                               tipWindow_.handle() != nullptr);
+        if (actions.show) {
+            createAndShow();
+            timer_.shownDone();
+            return;
+        }
+        carryOut(actions);
+    }
+}
+
+void Tooltip::carryOut(const TipActions& actions) {
+    if (actions.setTimer) {
+        SetTimer(targetWindow_, kTimerId, 1, nullptr);
+        timerWindow_ = targetWindow_;
+    }
+    if (actions.killTimer) {
+        KillTimer(targetWindow_, kTimerId);
+        if (timerWindow_ == targetWindow_) timerWindow_ = nullptr;
+    }
+    if (actions.forgetTip)
+        tipWindow_.forget();
+    else if (actions.destroyTip)
+        tipWindow_.destroy();
+    if (actions.resetProperties) properties.reset();
+}
+
+bool Tooltip::createAndShow(const PhaseMark& mark) {
+    const layout::Point cursor = timer_.cursorPos();
+    std::int32_t creationData = 0;
+    // A retry after a failed show replaces the window it left.
+    tipWindow_.adopt(CreateWindowExA(WS_EX_TOOLWINDOW, kTipClass, kTipName, 0, cursor.x, cursor.y, tipWidth_,
+                                     tipHeight_, nullptr, nullptr, frame::module::instance(), &creationData));
+    const HWND window = tipWindow_.handle();
+    if (!window) return false;
+
+    const bool balloon = properties.toolTipStyle == 1;
+    const layout::Placement place =
+        layout::place(cursor, tipWidth_, tipHeight_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), balloon);
+    GetWindowLongA(window, GWL_STYLE);
+    SetWindowLongA(window, GWL_STYLE, 0);
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+    if (!SetWindowPos(window, nullptr, place.window.left, place.window.top, tipWidth_,
+                      tipHeight_ + std::abs(place.arrowY), kSetWindowPosFlags))
+        return false;
+    // The dialog class is shared by the whole process: only the shadow bit is ours to change.
+    const DWORD classStyle = GetClassLongA(window, GCL_STYLE);
+    SetClassLongA(window, GCL_STYLE,
+                  properties.shadow ? classStyle | CS_DROPSHADOW : classStyle & ~static_cast<DWORD>(CS_DROPSHADOW));
+
+    RECT windowRect{};
+    GetWindowRect(window, &windowRect);
+    const std::int32_t w = windowRect.right - windowRect.left, h = windowRect.bottom - windowRect.top;
+    if (mark) mark("window");
+    HDC buffer = painter_.obtainBuffer(w, h);
+    if (!buffer) return false;
+    TipLook look;
+    look.style = properties.toolTipStyle;
+    look.backStyle = properties.backStyle;
+    look.backColor = properties.backColor;
+    look.textColor = properties.textColor;
+    look.gradientStart = &properties.gradientColorStart;
+    look.gradientEnd = &properties.gradientColorEnd;
+    look.iconSize = properties.iconSize;
+    look.iconRef = iconRef_;
+    look.font = properties.font.get();
+    look.picture = properties.picture.get();
+    const TipGeometry geometry{window, windowRect, place.arrowX, place.arrowY, alpha_};
+    try {
+        painter_.compose(buffer, 0, 0, w, h, look, geometry, titleText_, bodyText_, mark);
+    } catch (...) {
+        painter_.releaseBuffer();
+        throw;
+    }
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    {
+        frame::WindowDc dc(window);
+        BitBlt(dc.get(), 0, 0, w, h, buffer, 0, 0, SRCCOPY);
+        painter_.releaseBuffer();
+    }
+    if (mark) mark("copy");
+    return true;
+}
+
+}  // namespace lanthor
