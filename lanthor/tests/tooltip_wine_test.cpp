@@ -408,3 +408,22 @@ TEST_F(ToolTipWine, IconsTextAndFillsWithoutContentStillShow) {
     ASSERT_EQ(show(u"Info", u"stock", TTI_INFO), S_OK);
     EXPECT_NE(showAt(214, 284), nullptr);
 }
+
+TEST_F(ToolTipWine, ShadowSetsOnlyTheDropShadowBitOfTheDialogClass) {
+    quick();
+    tip->put_Shadow(VARIANT_TRUE);
+    ASSERT_EQ(show(u"Shadow", u"on"), S_OK);
+    HWND window = showAt(230, 290);
+    ASSERT_NE(window, nullptr);
+    const DWORD withShadow = GetClassLongA(window, GCL_STYLE);
+    EXPECT_TRUE(withShadow & CS_DROPSHADOW);
+    ASSERT_EQ(show(u"", u""), S_OK);
+
+    quick();
+    tip->put_Shadow(VARIANT_FALSE);
+    ASSERT_EQ(show(u"Shadow", u"off"), S_OK);
+    window = showAt(232, 292);
+    ASSERT_NE(window, nullptr);
+    // The class is the process's dialog class: its other style bits stay.
+    EXPECT_EQ(GetClassLongA(window, GCL_STYLE), withShadow & ~static_cast<DWORD>(CS_DROPSHADOW));
+}
