@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -78,13 +79,19 @@ Run showOnce(HWND target, int lines, int columns, int rounds) {
     return run;
 }
 
-// Lines and columns that come near the wanted size.
+// Lines and columns that come near the wanted size: a proportional guess,
+// then one line or column at a time towards it.
 Run sizedRun(HWND target, int wantW, int wantH, int rounds) {
     int lines = 4, columns = 20;
-    for (int pass = 0; pass < 3; ++pass) {
-        const Run probe = showOnce(target, lines, columns, 1);
-        columns = std::max<int>(1, columns * (wantW - 20) / std::max<int>(1, probe.size.cx - 20));
-        lines = std::max<int>(1, lines * (wantH - 17 - 13) / std::max<int>(1, probe.size.cy - 17 - 13));
+    const Run probe = showOnce(target, lines, columns, 1);
+    columns = std::max<int>(1, columns * (wantW - 20) / std::max<int>(1, probe.size.cx - 20));
+    lines = std::max<int>(1, lines * (wantH - 30) / std::max<int>(1, probe.size.cy - 30));
+    for (int pass = 0; pass < 8; ++pass) {
+        const SIZE got = showOnce(target, lines, columns, 1).size;
+        const int dw = wantW - got.cx, dh = wantH - got.cy;
+        if (std::abs(dw) <= 4 && std::abs(dh) <= 7) break;
+        if (std::abs(dw) > 4) columns = std::max(1, columns + (dw > 0 ? 1 : -1));
+        if (std::abs(dh) > 7) lines = std::max(1, lines + (dh > 0 ? 1 : -1));
     }
     return showOnce(target, lines, columns, rounds);
 }
