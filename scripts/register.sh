@@ -4,5 +4,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
 frame_wine_up
-for dll in "$root"/dist/x86/*.dll; do wine 'C:\windows\syswow64\regsvr32.exe' /s "$(winepath -w "$dll")"; done
-for dll in "$root"/dist/x64/*.dll; do wine 'C:\windows\system32\regsvr32.exe' /s "$(winepath -w "$dll")"; done
+for arch in x86 x64; do
+    for dll in "$root/dist/$arch"/*.dll; do frame_wine_system "$arch" regsvr32.exe /s "$(winepath -w "$dll")"; done
+done

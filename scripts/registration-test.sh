@@ -12,17 +12,16 @@ frame_wine_up
 work="$root/build/registration"
 rm -rf "$work"; mkdir -p "$work"
 snapshot() {
-    wine reg export 'HKLM\Software\Classes' "$(winepath -w "$work/$1.reg")" /y >/dev/null
+    # The 64-bit view, which holds the 32-bit one under Wow6432Node.
+    frame_wine_system x64 reg.exe export 'HKLM\Software\Classes' "$(winepath -w "$work/$1.reg")" /y >/dev/null
     iconv -f UTF-16LE -t UTF-8 "$work/$1.reg" | tr -d '\r' > "$work/$1.txt"
 }
 snapshot before
 fail=0
 for arch in x86 x64; do
-    regsvr='C:\windows\system32\regsvr32.exe'
-    [ "$arch" = x86 ] && regsvr='C:\windows\syswow64\regsvr32.exe'
     for dll in "$root/dist/$arch"/*.dll; do
         name=$(basename "$dll" .dll)
-        if wine "$regsvr" /s "$(winepath -w "$dll")"; then echo "ok   register $arch $name"; else echo "FAIL register $arch $name"; fail=1; fi
+        if frame_wine_system "$arch" regsvr32.exe /s "$(winepath -w "$dll")"; then echo "ok   register $arch $name"; else echo "FAIL register $arch $name"; fail=1; fi
     done
 done
 snapshot registered
@@ -31,9 +30,7 @@ for lib in Sondrel Keldrun Lanthor; do
     if grep -q "^\[HKEY_LOCAL_MACHINE\\\\Software\\\\Classes\\\\$lib\." "$work/registered.txt"; then echo "ok   $lib ProgIDs written"; else echo "FAIL $lib ProgIDs missing"; fail=1; fi
 done
 for arch in x86 x64; do
-    regsvr='C:\windows\system32\regsvr32.exe'
-    [ "$arch" = x86 ] && regsvr='C:\windows\syswow64\regsvr32.exe'
-    for dll in "$root/dist/$arch"/*.dll; do wine "$regsvr" /u /s "$(winepath -w "$dll")" || { echo "FAIL unregister $dll"; fail=1; }; done
+    for dll in "$root/dist/$arch"/*.dll; do frame_wine_system "$arch" regsvr32.exe /u /s "$(winepath -w "$dll")" || { echo "FAIL unregister $dll"; fail=1; }; done
 done
 snapshot after
 if diff -u "$work/before.txt" "$work/after.txt" > "$work/left.diff"; then

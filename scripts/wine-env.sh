@@ -44,6 +44,19 @@ frame_prefix_up() {
     fi
 }
 
+# Runs a program from one architecture's system folder: frame_wine_system x86|x64 program.exe [args]
+# Debian's `wine` is the 32-bit loader whenever wine32 is installed, and a 32-bit process that asks
+# for C:\windows\system32 is sent to syswow64, so the 64-bit programs need the 64-bit loader.
+frame_wine_system() {
+    local arch=$1 program=$2
+    shift 2
+    if [ "$arch" = x86 ]; then
+        wine "C:\\windows\\syswow64\\$program" "$@"
+    else
+        "${FRAME_WINE64:-/usr/lib/wine/wine64}" "C:\\windows\\system32\\$program" "$@"
+    fi
+}
+
 frame_wine_up() {
     frame_display_up && frame_prefix_up
 }

@@ -36,4 +36,5 @@ Check Err.Number = -2147467259, "a negative number stays negative (got " & Err.N
 On Error GoTo 0
 
 If failures = 0 Then WScript.Echo "all script checks passed"
+WScript.Echo "script ran to its end"
 WScript.Quit failures

@@ -4,11 +4,9 @@ set -euo pipefail
 arch=$1; probe=$2; sondrel=$3; script=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 frame_wine_up
-regsvr='C:\windows\system32\regsvr32.exe'
-[ "$arch" = x86 ] && regsvr='C:\windows\syswow64\regsvr32.exe'
-wine "$regsvr" /s "$(winepath -w "$probe")"
-wine "$regsvr" /s "$(winepath -w "$sondrel")"
+frame_wine_system "$arch" regsvr32.exe /s "$(winepath -w "$probe")"
+frame_wine_system "$arch" regsvr32.exe /s "$(winepath -w "$sondrel")"
 status=0
-"$(dirname "${BASH_SOURCE[0]}")/../../scripts/run-vbs.sh" "$arch" "$script" | tr -d '\r' || status=$?
-wine "$regsvr" /u /s "$(winepath -w "$probe")"
+"$(dirname "${BASH_SOURCE[0]}")/../../scripts/run-vbs.sh" --test "$arch" "$script" || status=$?
+frame_wine_system "$arch" regsvr32.exe /u /s "$(winepath -w "$probe")"
 exit $status

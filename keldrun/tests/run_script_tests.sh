@@ -9,8 +9,8 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 scripts=$here/../../scripts
 source "$scripts/wine-env.sh"
 frame_wine_up
-wine 'C:\windows\syswow64\regsvr32.exe' /s "$(winepath -w "$dll32")"
-wine 'C:\windows\system32\regsvr32.exe' /s "$(winepath -w "$dll64")"
+frame_wine_system x86 regsvr32.exe /s "$(winepath -w "$dll32")"
+frame_wine_system x64 regsvr32.exe /s "$(winepath -w "$dll64")"
 work=$WINEPREFIX/drive_c/keldrun-script
 rm -rf "$work"
 mkdir -p "$work"
@@ -28,7 +28,7 @@ bom() {
 # One script run with one architecture's cscript; its exit code decides.
 step() {
     local status=0
-    "$scripts/run-vbs.sh" "$@" | tr -d '\r' || status=$?
+    "$scripts/run-vbs.sh" --test "$@" || status=$?
     if [ "$status" -eq 0 ]; then
         passed=$((passed + 1))
     else

@@ -36,5 +36,6 @@ Else
     Check sec.ReadSecurityFileUser(userBase & "-missing") = "", "missing user file reads empty"
 End If
 
+WScript.Echo "script ran to its end"
 If failures > 0 Then WScript.Quit 1
 WScript.Quit 0

@@ -46,4 +46,5 @@ tip.StopAll
 Check Err.Number = 0, "StopAll with nothing subclassed"
 On Error GoTo 0
 
+WScript.Echo "script ran to its end"
 WScript.Quit failures
