@@ -23,8 +23,12 @@ frame_prefix_up() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/.frame-ready" ]; then
         wineserver -k 2>/dev/null || true
-        wineboot -i </dev/null >/dev/null 2>&1
-        wineserver -w
+        if ! wineboot -i </dev/null >/dev/null 2>&1; then
+            echo "wine-env: wineboot failed in a new prefix; trying once more" >&2
+            wineserver -k 2>/dev/null || true
+            wineboot -i </dev/null >/dev/null 2>&1
+        fi
+        wineserver -w || true
         # Without a window manager, hiding a window must not wait for one.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
