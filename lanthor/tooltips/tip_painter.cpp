@@ -1,6 +1,5 @@
 #include "lanthor/tooltips/tip_painter.h"
 
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
