@@ -62,4 +62,19 @@ bool booleanOf(const Variant& value);
 ComPtr<IDispatch> createObject(REFCLSID clsid);
 ComPtr<IDispatch> createObject(const char16_t* progId);
 
+// Creates an object from a library DLL without registration, through the
+// DLL's own class factory. The DLL stays loaded, as its objects need it.
+template <class I>
+ComPtr<I> createFromDll(const wchar_t* dll, REFCLSID clsid) {
+    ComPtr<I> object;
+    HMODULE module = LoadLibraryW(dll);
+    if (!module) return object;
+    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
+    ComPtr<IClassFactory> factory;
+    if (!get || FAILED(get(clsid, IID_IClassFactory, factory.putVoid()))) return object;
+    factory->CreateInstance(nullptr, __uuidof(I), object.putVoid());
+    return object;
+}
+
 }  // namespace frame

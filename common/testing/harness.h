@@ -41,20 +41,7 @@ private:
     MessageBoxCapture* previous_;
 };
 
-// Creates an object from a library DLL beside the test program without
-// registration, through the DLL's own class factory.
-template <class I>
-ComPtr<I> createFromDll(const wchar_t* dll, REFCLSID clsid) {
-    ComPtr<I> object;
-    HMODULE module = LoadLibraryW(dll);
-    if (!module) return object;
-    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(clsid, IID_IClassFactory, factory.putVoid()))) return object;
-    factory->CreateInstance(nullptr, __uuidof(I), object.putVoid());
-    return object;
-}
+using frame::createFromDll;
 
 // COM for the whole test program (single-threaded apartment, as hosts use).
 class ComEnvironment : public ::testing::Environment {

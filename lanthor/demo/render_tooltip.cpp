@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/com.h"
+#include "common/late.h"
 #include "lanthor/demo/png_writer.h"
 #include "lanthor_h.h"
 
@@ -51,17 +52,6 @@ void pump(int milliseconds) {
     } while (std::chrono::steady_clock::now() < end);
 }
 
-frame::ComPtr<_ExpToolTip> createTip(const wchar_t* dll) {
-    frame::ComPtr<_ExpToolTip> tip;
-    HMODULE module = LoadLibraryW(dll);
-    if (!module) return tip;
-    using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-    auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
-    frame::ComPtr<IClassFactory> factory;
-    if (get && SUCCEEDED(get(__uuidof(ExpToolTip), IID_IClassFactory, factory.putVoid())))
-        factory->CreateInstance(nullptr, __uuidof(_ExpToolTip), tip.putVoid());
-    return tip;
-}
 
 HWND visibleTip() {
     HWND tip = FindWindowA("#32770", "ZVQ-EXTOOLTIP");
@@ -93,7 +83,7 @@ bool savePng(const RECT& area, const wchar_t* path) {
 }
 
 int render(const wchar_t* dll, const wchar_t* output) {
-    frame::ComPtr<_ExpToolTip> tip = createTip(dll);
+    frame::ComPtr<_ExpToolTip> tip = frame::createFromDll<_ExpToolTip>(dll, __uuidof(ExpToolTip));
     if (!tip) {
         std::fprintf(stderr, "render_tooltip: cannot create Lanthor.ExpToolTip from %ls\n", dll);
         return 1;

@@ -103,20 +103,23 @@ void SubclassTable::removeFromTable(SubclassEntry& entry, bool before, std::int3
     }
 }
 
-void SubclassTable::addMsg(Address hWnd, std::int32_t uMsg, std::int32_t when) {
+SubclassEntry& SubclassTable::watchedEntry(Address hWnd) {
     flushDeferred();
     const std::int32_t index = findEntry(hWnd, false);
     if (index < 0 || hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
-    if (when & MSG_BEFORE) addToTable(entries_[index], true, uMsg);
-    if (when & MSG_AFTER) addToTable(entries_[index], false, uMsg);
+    return entries_[index];
+}
+
+void SubclassTable::addMsg(Address hWnd, std::int32_t uMsg, std::int32_t when) {
+    SubclassEntry& entry = watchedEntry(hWnd);
+    if (when & MSG_BEFORE) addToTable(entry, true, uMsg);
+    if (when & MSG_AFTER) addToTable(entry, false, uMsg);
 }
 
 void SubclassTable::delMsg(Address hWnd, std::int32_t uMsg, std::int32_t when) {
-    flushDeferred();
-    const std::int32_t index = findEntry(hWnd, false);
-    if (index < 0 || hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
-    if (when & MSG_BEFORE) removeFromTable(entries_[index], true, uMsg);
-    if (when & MSG_AFTER) removeFromTable(entries_[index], false, uMsg);
+    SubclassEntry& entry = watchedEntry(hWnd);
+    if (when & MSG_BEFORE) removeFromTable(entry, true, uMsg);
+    if (when & MSG_AFTER) removeFromTable(entry, false, uMsg);
 }
 
 // The entry whose block is the window's procedure now, so that two chained

@@ -77,6 +77,8 @@ public:
     };
 
 private:
+    // The entry of a watched window; error 9 for one without.
+    SubclassEntry& watchedEntry(Address hWnd);
     void addToTable(SubclassEntry& entry, bool before, std::int32_t uMsg);
     void removeFromTable(SubclassEntry& entry, bool before, std::int32_t uMsg);
     std::int32_t entryToStop(Address hWnd);
