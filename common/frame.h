@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "common/com.h"
+#include "common/convert.h"
 #include "common/errors.h"
 
 namespace frame {
@@ -97,8 +98,10 @@ struct Slot {
     static T zero() { return T{}; }
     static void store(T& value, T* out) { *out = value; }
 };
-template <>
-struct Slot<VARIANT_BOOL> {
+// A Boolean result (True is -1). VARIANT_BOOL and the 16-bit Integer are one
+// C type, so the body tells them apart: one that deals in bool fills a
+// Boolean, any other an Integer.
+struct BooleanSlot {
     using type = bool;
     static bool zero() { return false; }
     static void store(bool value, VARIANT_BOOL* out) { *out = value ? VARIANT_TRUE : VARIANT_FALSE; }
@@ -122,6 +125,51 @@ struct Slot<I*> {
     static void store(ComPtr<I>& value, I** out) { *out = value.detach(); }
 };
 
+template <class Body>
+constexpr bool dealsInBool() {
+    if constexpr (std::is_invocable_v<Body&, bool&>) return true;
+    else if constexpr (std::is_invocable_v<Body&>) return std::is_same_v<std::invoke_result_t<Body&>, bool>;
+    else return false;
+}
+template <class Out, class Body>
+struct SlotFor {
+    using type = Slot<Out>;
+};
+template <class Body>
+struct SlotFor<VARIANT_BOOL, Body> {
+    using type = std::conditional_t<dealsInBool<Body>(), BooleanSlot, Slot<short>>;
+};
+
+// A value as the result slot of type T holds it. Integers are narrowed with
+// the overflow error, never truncated; a member that wants a reading's bits
+// as is says so (frame::asLong).
+template <class T, class Value>
+T slotValue(Value&& value) {
+    using V = std::decay_t<Value>;
+    if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, V>) {
+        return static_cast<T>(std::forward<Value>(value));
+    } else if constexpr (std::is_enum_v<T> && std::is_integral_v<V>) {
+        return static_cast<T>(narrow<int32_t>(value));
+    } else if constexpr (std::is_integral_v<T> && std::is_integral_v<V>) {
+        return narrow<T>(value);
+    } else {
+        return T(std::forward<Value>(value));
+    }
+}
+
+// The C type of an accessor's value in the interface: `bool` stands for the
+// automation Boolean, every other type for itself.
+template <class T>
+struct AutomationTypeOf {
+    using type = T;
+};
+template <>
+struct AutomationTypeOf<bool> {
+    using type = VARIANT_BOOL;
+};
+template <class T>
+using AutomationType = typename AutomationTypeOf<T>::type;
+
 // ---------------------------------------------------------------- objects
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
@@ -133,6 +181,8 @@ public:
     static constexpr OnError Report = OnError::Report;
     static constexpr OnError Caller = OnError::Caller;
     static constexpr OnError Silent = OnError::Silent;
+    // The policy of accessors declared by rows (FRAME_GET, FRAME_LET); a class may hide it with its own.
+    static constexpr OnError accessorPolicy = OnError::Report;
 
     static HRESULT create(REFIID iid, void** object) {
         *object = nullptr;
@@ -216,13 +266,13 @@ protected:
     template <class Policy, class Out, class Body>
     HRESULT member(const char16_t* name, Policy policy, Out* out, Body&& body) {
         if (!out) return E_POINTER;
-        using S = Slot<Out>;
+        using S = typename SlotFor<Out, Body>::type;
         typename S::type value = S::zero();
         HRESULT hr = guarded(name, policy, [&] {
             if constexpr (std::is_invocable_v<Body&, typename S::type&>) {
                 body(value);
             } else {
-                value = body();
+                value = slotValue<typename S::type>(body());
             }
         });
         if (SUCCEEDED(hr)) {
@@ -279,6 +329,29 @@ private:
 
     std::atomic<ULONG> references_{1};
 };
+
+// ------------------------------------------------------- accessor rows
+
+// Accessors that are one row of a class's table: the get's expression, the
+// let's statement (which sees the new value as `value`). Both run under the
+// class's `accessorPolicy` (the usual error report unless the class says
+// otherwise) with the property's name as the report's caption. `bool` names
+// a Boolean property (VARIANT_BOOL in the interface):
+//   FRAME_GET(MousePresent, bool, metric(SM_MOUSEPRESENT))
+//   FRAME_GET_LET(WheelLines, long, parameter(SPI_GETWHEELSCROLLLINES),
+//                 setParameter(SPI_SETWHEELSCROLLLINES, value))
+#define FRAME_GET(Name, Type, expression)                                                       \
+    HRESULT STDMETHODCALLTYPE get_##Name(frame::AutomationType<Type>* result) override {        \
+        return member(u"" #Name, accessorPolicy, result,                                        \
+                      [&] { return frame::slotValue<Type>(expression); });                      \
+    }
+#define FRAME_LET(Name, Type, statement)                                                        \
+    HRESULT STDMETHODCALLTYPE put_##Name(frame::AutomationType<Type> value) override {          \
+        return member(u"" #Name, accessorPolicy, [&] { statement; });                           \
+    }
+#define FRAME_GET_LET(Name, Type, expression, statement) \
+    FRAME_GET(Name, Type, expression)                    \
+    FRAME_LET(Name, Type, statement)
 
 // ------------------------------------------------------ stored properties
 

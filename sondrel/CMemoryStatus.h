@@ -9,27 +9,13 @@ class CMemoryStatus final : public frame::Object<CMemoryStatus, _CMemoryStatus, 
 public:
     static constexpr const char16_t* kName = u"CMemoryStatus";
 
-    HRESULT STDMETHODCALLTYPE get_AvailablePageFile(long* result) override {
-        return member(u"AvailablePageFile", Report, result, [] { return read(&MEMORYSTATUS::dwAvailPageFile); });
-    }
-    HRESULT STDMETHODCALLTYPE get_AvailablePhysical(long* result) override {
-        return member(u"AvailablePhysical", Report, result, [] { return read(&MEMORYSTATUS::dwAvailPhys); });
-    }
-    HRESULT STDMETHODCALLTYPE get_AvailableVirtual(long* result) override {
-        return member(u"AvailableVirtual", Report, result, [] { return read(&MEMORYSTATUS::dwAvailVirtual); });
-    }
-    HRESULT STDMETHODCALLTYPE get_MemoryLoad(long* result) override {
-        return member(u"MemoryLoad", Report, result, [] { return read(&MEMORYSTATUS::dwMemoryLoad); });
-    }
-    HRESULT STDMETHODCALLTYPE get_TotalPageFile(long* result) override {
-        return member(u"TotalPageFile", Report, result, [] { return read(&MEMORYSTATUS::dwTotalPageFile); });
-    }
-    HRESULT STDMETHODCALLTYPE get_TotalPhysical(long* result) override {
-        return member(u"TotalPhysical", Report, result, [] { return read(&MEMORYSTATUS::dwTotalPhys); });
-    }
-    HRESULT STDMETHODCALLTYPE get_TotalVirtual(long* result) override {
-        return member(u"TotalVirtual", Report, result, [] { return read(&MEMORYSTATUS::dwTotalVirtual); });
-    }
+    FRAME_GET(AvailablePageFile, long, read(&MEMORYSTATUS::dwAvailPageFile))
+    FRAME_GET(AvailablePhysical, long, read(&MEMORYSTATUS::dwAvailPhys))
+    FRAME_GET(AvailableVirtual, long, read(&MEMORYSTATUS::dwAvailVirtual))
+    FRAME_GET(MemoryLoad, long, read(&MEMORYSTATUS::dwMemoryLoad))
+    FRAME_GET(TotalPageFile, long, read(&MEMORYSTATUS::dwTotalPageFile))
+    FRAME_GET(TotalPhysical, long, read(&MEMORYSTATUS::dwTotalPhys))
+    FRAME_GET(TotalVirtual, long, read(&MEMORYSTATUS::dwTotalVirtual))
 
 private:
     // One fresh reading of the memory-status record, one field of it. The

@@ -214,3 +214,24 @@ TEST(Lifetime, ObjectsAreCountedForUnloading) {
 }
 
 }  // namespace
+
+TEST(AccessorRows, ResultsNarrowWithOverflowAndBooleansTestNonZero) {
+    EXPECT_EQ(frame::slotValue<short>(int32_t{-1}), -1);
+    EXPECT_EQ(frame::slotValue<long>(frame::asLong(0xFFFEFFFFu)), -65537);
+    EXPECT_TRUE(frame::slotValue<bool>(0x4));
+    EXPECT_FALSE(frame::slotValue<bool>(0));
+    // VARIANT_BOOL and Integer share a C type: the body decides the slot.
+    auto boolean = [] { return true; };
+    auto integer = [] { return short{-2}; };
+    static_assert(std::is_same_v<frame::SlotFor<VARIANT_BOOL, decltype(boolean)>::type, frame::BooleanSlot>);
+    static_assert(std::is_same_v<frame::SlotFor<short, decltype(integer)>::type, frame::Slot<short>>);
+    for (auto narrowing : {+[] { frame::slotValue<short>(int32_t{40000}); },
+                           +[] { frame::slotValue<long>(uint32_t{0x80000000u}); }}) {
+        try {
+            narrowing();
+            ADD_FAILURE() << "no overflow";
+        } catch (const frame::RuntimeError& e) {
+            EXPECT_EQ(e.number(), frame::errOverflow);
+        }
+    }
+}
