@@ -106,12 +106,77 @@ bool hasByRefScalars(ITypeInfo* info, DISPID id, WORD flags) {
     return answer;
 }
 
+// The type library's dispatcher. An object argument that is not of the
+// parameter's interface comes back from it as E_NOINTERFACE; to the caller
+// that is a type mismatch, as for any other argument of the wrong type.
+HRESULT standardInvoke(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                       EXCEPINFO* exception, UINT* argumentError) {
+    const HRESULT hr = info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    return hr == E_NOINTERFACE ? DISP_E_TYPEMISMATCH : hr;
+}
+
+// A property get that returns an object and declares fewer arguments than a
+// call gives: the extra arguments index into the returned object (the
+// collection rule). Remembered per member like the by-reference check.
+bool isObjectGetWithFewerParameters(ITypeInfo* info, DISPID id, WORD flags, UINT positional) {
+    struct Known {
+        ITypeInfo* info;
+        DISPID id;
+        WORD flags;
+        bool objectGet;
+        UINT declared;
+    };
+    thread_local std::vector<Known> known;
+    for (const Known& k : known)
+        if (k.info == info && k.id == id && k.flags == flags) return k.objectGet && positional > k.declared;
+    Known entry{info, id, flags, false, 0};
+    FunctionDesc function(info, id, flags);
+    if (const FUNCDESC* f = function.get(); f && f->invkind == INVOKE_PROPERTYGET) {
+        // The dispatch view of a dual interface gives the result as the
+        // function's type; the interface view as an [out, retval] parameter.
+        const TYPEDESC* resultType = &f->elemdescFunc.tdesc;
+        for (SHORT k = 0; k < f->cParams; ++k) {
+            const ELEMDESC& param = f->lprgelemdescParam[k];
+            if (!(param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++entry.declared;
+            else if (param.tdesc.vt == VT_PTR) resultType = param.tdesc.lptdesc;
+        }
+        // An interface pointer, or IDispatch / IUnknown.
+        entry.objectGet = resultType->vt == VT_PTR || resultType->vt == VT_DISPATCH || resultType->vt == VT_UNKNOWN;
+    }
+    known.push_back(entry);
+    return entry.objectGet && positional > entry.declared;
+}
+
+// The collection rule done here rather than by the standard dispatcher,
+// which on this platform dereferences the returned object without a check:
+// a get that returns Nothing answers that the arguments do not fit.
+HRESULT invokeObjectIndex(ITypeInfo* info, void* instance, DISPID id, DISPPARAMS* params, VARIANT* result,
+                          EXCEPINFO* exception, UINT* argumentError) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    Variant object;
+    const HRESULT hr =
+        info->Invoke(instance, id, DISPATCH_PROPERTYGET, &none, object.put(), exception, argumentError);
+    if (FAILED(hr)) return hr;
+    if ((object.type() != VT_DISPATCH && object.type() != VT_UNKNOWN) || !V_UNKNOWN(&object.get()))
+        return DISP_E_BADPARAMCOUNT;
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(V_UNKNOWN(&object.get())->QueryInterface(IID_IDispatch, dispatch.putVoid())))
+        return DISP_E_NOTACOLLECTION;
+    return dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                            params, result, exception, argumentError);
+}
+
 }  // namespace
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    // More named arguments than arguments: what the standard dispatcher answers.
+    if (params && params->cNamedArgs > params->cArgs) return E_INVALIDARG;
+    if (params && (flags & DISPATCH_PROPERTYGET) && params->cArgs > params->cNamedArgs &&
+        isObjectGetWithFewerParameters(info, id, flags, params->cArgs - params->cNamedArgs))
+        return invokeObjectIndex(info, instance, id, params, result, exception, argumentError);
     if (!params || !hasByRefScalars(info, id, flags))
-        return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+        return standardInvoke(info, instance, id, flags, params, result, exception, argumentError);
 
     std::vector<Converted> converted;
     FunctionDesc function(info, id, flags);
@@ -161,7 +226,8 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
             converted.push_back(std::move(c));
         }
     }
-    if (converted.empty()) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    if (converted.empty())
+        return standardInvoke(info, instance, id, flags, params, result, exception, argumentError);
 
     for (Converted& c : converted) {
         VARIANTARG& argument = callOrder[c.slot];
@@ -175,7 +241,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     DISPPARAMS adapted = *params;
     adapted.rgvarg = arguments.data();
     adapted.cArgs = static_cast<UINT>(arguments.size());
-    const HRESULT hr = info->Invoke(instance, id, flags, &adapted, result, exception, argumentError);
+    const HRESULT hr = standardInvoke(info, instance, id, flags, &adapted, result, exception, argumentError);
 
     // By-reference outputs reach the caller also when the member failed
     // after assigning them.

@@ -242,8 +242,16 @@ public:
         ComPtr<ITypeInfo> ti = interfaceInfo();
         if (!ti) return TYPE_E_ELEMENTNOTFOUND;
         ComPtr<Interface> keepAlive(this);
-        return invokeThroughTypeInfo(ti.get(), static_cast<Interface*>(this), id, flags, params, result,
-                                     exception, argumentError);
+        // Members catch their own errors; what is left (memory for the argument
+        // adapter) must not cross into the host.
+        try {
+            return invokeThroughTypeInfo(ti.get(), static_cast<Interface*>(this), id, flags, params, result,
+                                         exception, argumentError);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
     }
 
     // ISupportErrorInfo
