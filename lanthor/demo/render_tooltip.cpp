@@ -10,6 +10,7 @@
 
 #include "common/com.h"
 #include "common/late.h"
+#include "common/screen.h"
 #include "lanthor/demo/png_writer.h"
 #include "lanthor_h.h"
 
@@ -59,24 +60,9 @@ HWND visibleTip() {
 }
 
 bool savePng(const RECT& area, const wchar_t* path) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    frame::WindowDc screen(nullptr);
-    frame::UniqueDc dc(CreateCompatibleDC(screen.get()));
-    frame::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
-    {
-        frame::SelectedObject selected(dc.get(), bitmap.get());
-        BitBlt(dc.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
-    if (!GetDIBits(dc.get(), bitmap.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS)) return false;
-    const auto png = lanthor::demo::encodePng(w, h, pixels.data());
+    const std::vector<std::uint32_t> pixels = frame::captureScreen(area);
+    if (pixels.empty()) return false;
+    const auto png = lanthor::demo::encodePng(area.right - area.left, area.bottom - area.top, pixels.data());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return out.good();
