@@ -455,7 +455,11 @@ TEST_F(CToolTipWine, BadInputGetsWhatThePlatformDoes) {
     Bstr title;
     tip->get_Title(title.put());
     EXPECT_EQ(title.str(), longTitle);
-    EXPECT_EQ(toolCount(window), 1);  // still answering
+    tip->put_DelayTime(10);
+    setText(&_CToolTip::put_TipText, u"Under a long title");
+    window = create();
+    EXPECT_FALSE(show(window).pixels.empty());  // shown, as wide as the screen allows
+    EXPECT_EQ(toolCount(window), 1);  // and still answering
     ttIconType icon{};
     tip->get_Icon(&icon);
     EXPECT_EQ(icon, 7);
