@@ -399,6 +399,11 @@ HRESULT writeStored(ComPtr<I>& field, I* value) {
 
 // ------------------------------------------------- operating-system functions
 
+// A test switch: with FRAME_TEST_UNBIND set in the environment of the process
+// that loads the library, no function binds by name, so that every member's
+// way of reporting that failure can be seen.
+bool bindingsFailForTests();
+
 // An operating-system function bound by module and entry name at its first
 // call. A function that cannot be bound raises a run-time error in the member
 // that called it; after each call the thread's last-error code is kept.
@@ -422,7 +427,7 @@ public:
 
 private:
     Signature* bind() const {
-        if (!function_) function_ = reinterpret_cast<Signature*>(resolve(module_, entry_));
+        if (!function_ || bindingsFailForTests()) function_ = reinterpret_cast<Signature*>(resolve(module_, entry_));
         return function_;
     }
     static void* resolve(const char* moduleName, const char* entryName);

@@ -58,7 +58,14 @@ ComPtr<ITypeInfo> typeInfo(REFGUID guid) {
 uint32_t lastDllError() { return t_lastDllError; }
 void setLastDllError(uint32_t code) { t_lastDllError = code; }
 
+bool bindingsFailForTests() {
+    static const bool fail = GetEnvironmentVariableW(L"FRAME_TEST_UNBIND", nullptr, 0) > 0;
+    return fail;
+}
+
 void* resolveDllFunction(const char* moduleName, const char* entryName) {
+    if (bindingsFailForTests())
+        raise(errDllEntryPoint, u"Can't find DLL entry point " + ascii(entryName) + u" in " + ascii(moduleName));
     // Modules bound by name stay loaded for the life of the process, as the
     // functions taken from them are kept.
     HMODULE handle = GetModuleHandleA(moduleName);

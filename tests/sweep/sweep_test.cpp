@@ -97,18 +97,6 @@ const std::vector<Value>& battery() {
     return values;
 }
 
-// A value of the parameter's own type that no member should mind.
-Variant neutral(const Parameter& p) {
-    switch (p.target) {
-        case VT_BSTR: return Variant(u"sweep");
-        case VT_BOOL: return Variant::boolean(false);
-        case VT_DISPATCH: case VT_UNKNOWN: return Variant::object(nullptr);
-        case VT_VARIANT: return Variant();
-        case VT_I2: case VT_I4: case VT_INT: case VT_UI4: case VT_R8: case VT_R4: return longValue(0);
-        default: return Variant();
-    }
-}
-
 // ------------------------------------------------------------ the windows
 
 // Windows for window-handle parameters: one alive, one destroyed.
@@ -296,50 +284,18 @@ private:
             call.arguments[call.windowIndex] = longValue(static_cast<int32_t>(reinterpret_cast<intptr_t>(window)));
         }
 
-        std::vector<Variant> variables(call.arguments.size());
-        std::vector<VARIANTARG> arguments;  // last to first
-        for (size_t k = call.arguments.size(); k-- > 0;) {
-            VARIANTARG a;
-            if (call.byReference[k]) {
-                variables[k] = call.arguments[k];
-                VariantInit(&a);
-                V_VT(&a) = VT_BYREF | VT_VARIANT;
-                V_VARIANTREF(&a) = &variables[k].raw();
-            } else {
-                a = call.arguments[k].get();
-            }
-            arguments.push_back(a);
-        }
-        DISPID putId = DISPID_PROPERTYPUT;
-        DISPPARAMS params{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-        const bool put = member.invokeKind & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
-        if ((put && !arguments.empty()) || call.namedBeyondCount) {
-            params.rgdispidNamedArgs = &putId;
-            params.cNamedArgs = 1;
-        }
-        if (arguments.empty()) params.rgvarg = nullptr;
-
-        MessageBoxCapture capture;
-        Variant result;
-        EXCEPINFO exception{};
-        UINT argumentIndex = 0;
         watchdog_.begin(name);
-        const HRESULT hr = object->Invoke(member.id, IID_NULL, LOCALE_USER_DEFAULT, member.invokeKind, &params,
-                                          result.put(), &exception, &argumentIndex);
+        const Outcome out = sweep::invoke(object, member, call.arguments, call.byReference, call.namedBeyondCount);
         watchdog_.end();
-        if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
-        Bstr description = Bstr::attach(exception.bstrDescription);
-        Bstr source = Bstr::attach(exception.bstrSource);
-        Bstr help = Bstr::attach(exception.bstrHelpFile);
         ++calls_;
 
-        if (hr == DISP_E_EXCEPTION) {
-            EXPECT_TRUE(exception.scode != 0 || exception.wCode != 0) << name << ": an error without a number";
-            EXPECT_FALSE(description.empty()) << name << ": an error without a description";
+        if (out.hr == DISP_E_EXCEPTION) {
+            EXPECT_NE(out.number, 0) << name << ": an error without a number";
+            EXPECT_FALSE(out.description.empty()) << name << ": an error without a description";
         } else {
-            EXPECT_TRUE(SUCCEEDED(hr) || argumentError(hr)) << name << ": HRESULT 0x" << std::hex << hr;
+            EXPECT_TRUE(SUCCEEDED(out.hr) || argumentError(out.hr)) << name << ": HRESULT 0x" << std::hex << out.hr;
         }
-        for (const auto& box : capture.boxes()) {
+        for (const auto& box : out.boxes) {
             EXPECT_FALSE(box.caption.empty()) << name << ": a message box without a caption";
             EXPECT_FALSE(box.text.empty()) << name << ": a message box without a text";
         }

@@ -1,14 +1,18 @@
 #include "tests/sweep/type_walk.h"
 
+#include "common/errors.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
 #include <stdexcept>
 
 namespace sweep {
-namespace {
 
 using frame::ComPtr;
+using frame::Variant;
+
+namespace {
 
 std::u16string text(BSTR s) { return std::u16string(frame::Bstr::view(s)); }
 
@@ -168,6 +172,57 @@ std::string describe(const Class& cls, const Member& member) {
                        : member.invokeKind == DISPATCH_PROPERTYPUTREF ? " set"
                                                                     : "";
     return narrowText(cls.name) + "." + narrowText(member.name) + kind;
+}
+
+Variant neutral(const Parameter& p) {
+    switch (p.target) {
+        case VT_BSTR: return Variant(u"sweep");
+        case VT_BOOL: return Variant::boolean(false);
+        case VT_DISPATCH: case VT_UNKNOWN: return Variant::object(nullptr);
+        case VT_I2: case VT_I4: case VT_INT: case VT_UI4: case VT_R8: case VT_R4: return Variant(0);
+        default: return Variant();
+    }
+}
+
+Outcome invoke(IDispatch* object, const Member& member, const std::vector<Variant>& values,
+               const std::vector<bool>& byReference, bool namedBeyondCount) {
+    std::vector<Variant> variables(values.size());
+    std::vector<VARIANTARG> arguments;  // last to first
+    for (size_t k = values.size(); k-- > 0;) {
+        VARIANTARG a;
+        if (byReference[k]) {
+            variables[k] = values[k];
+            VariantInit(&a);
+            V_VT(&a) = VT_BYREF | VT_VARIANT;
+            V_VARIANTREF(&a) = &variables[k].raw();
+        } else {
+            a = values[k].get();  // a view; values keeps ownership
+        }
+        arguments.push_back(a);
+    }
+    DISPID putId = DISPID_PROPERTYPUT;
+    DISPPARAMS params{arguments.empty() ? nullptr : arguments.data(), nullptr, static_cast<UINT>(arguments.size()),
+                      0};
+    const bool put = member.invokeKind & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    if ((put && !arguments.empty()) || namedBeyondCount) {
+        params.rgdispidNamedArgs = &putId;
+        params.cNamedArgs = 1;
+    }
+    Outcome out;
+    frame::testing::MessageBoxCapture capture;
+    EXCEPINFO exception{};
+    UINT argumentIndex = 0;
+    out.hr = object->Invoke(member.id, IID_NULL, LOCALE_USER_DEFAULT, member.invokeKind, &params, out.result.put(),
+                            &exception, &argumentIndex);
+    if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+    frame::Bstr description = frame::Bstr::attach(exception.bstrDescription);
+    frame::Bstr source = frame::Bstr::attach(exception.bstrSource);
+    frame::Bstr help = frame::Bstr::attach(exception.bstrHelpFile);
+    if (out.hr == DISP_E_EXCEPTION)
+        out.number = exception.scode ? frame::errorFromHresult(exception.scode) : exception.wCode;
+    out.description = description.str();
+    out.boxes = capture.boxes();
+    return out;
 }
 
 }  // namespace sweep

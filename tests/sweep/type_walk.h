@@ -9,6 +9,7 @@
 
 #include "common/com.h"
 #include "common/late.h"
+#include "common/testing/harness.h"
 
 namespace sweep {
 
@@ -51,5 +52,24 @@ std::vector<Library> librariesUnderTest();
 frame::ComPtr<IDispatch> create(const Library& library, const Class& cls);
 
 std::string describe(const Class& cls, const Member& member);
+
+// A value of the parameter's own type that no member should mind.
+frame::Variant neutral(const Parameter& parameter);
+
+// What one IDispatch::Invoke of a member gave.
+struct Outcome {
+    HRESULT hr = S_OK;
+    frame::Variant result;
+    int32_t number = 0;  // the error's number, from the exception information
+    std::u16string description;
+    std::vector<frame::testing::CapturedBox> boxes;  // message boxes shown, each dismissed
+};
+
+// Calls the member with the arguments in call order; those marked go by
+// reference (VT_BYREF|VT_VARIANT to a variable of the call's own), as a
+// script host passes its variables. A put names its value DISPID_PROPERTYPUT.
+// namedBeyondCount gives one named argument and no arguments at all.
+Outcome invoke(IDispatch* object, const Member& member, const std::vector<frame::Variant>& arguments,
+               const std::vector<bool>& byReference, bool namedBeyondCount = false);
 
 }  // namespace sweep
