@@ -8,8 +8,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "common/frame.h"
@@ -97,26 +97,51 @@ struct Converted {
     Variant before;         // the value passed in, to tell whether the member assigned
 };
 
-// Whether a member has any by-reference parameter that may need converting,
-// remembered per member so that ordinary calls go straight to the type
-// library's dispatcher.
-bool hasByRefParameters(ITypeInfo* info, DISPID id, WORD flags) {
+// A member's parameters as the conversion sees them, remembered per member so
+// that calls whose arguments already fit go straight to the type library's
+// dispatcher.
+struct Parameter {
+    VARTYPE target;   // the type a by-reference parameter points to; VT_EMPTY for any other
+    bool hasDefault;  // a declared default value
+};
+struct Shape {
+    std::vector<Parameter> parameters;
+    bool anyByRef = false;
+};
+
+const Shape& shapeOf(ITypeInfo* info, DISPID id, WORD flags) {
     struct Known {
         ITypeInfo* info;
         DISPID id;
         WORD flags;
-        bool answer;
+        Shape shape;
     };
-    thread_local std::vector<Known> known;
+    thread_local std::deque<Known> known;  // references to its elements stay valid as it grows
     for (const Known& k : known)
-        if (k.info == info && k.id == id && k.flags == flags) return k.answer;
-    bool answer = false;
+        if (k.info == info && k.id == id && k.flags == flags) return k.shape;
+    Shape shape;
     FunctionDesc function(info, id, flags);
     if (function.get())
-        for (SHORT k = 0; k < function.get()->cParams && !answer; ++k)
-            answer = byRefType(info, function.get()->lprgelemdescParam[k].tdesc) != VT_EMPTY;
-    known.push_back({info, id, flags, answer});
-    return answer;
+        for (SHORT k = 0; k < function.get()->cParams; ++k) {
+            const ELEMDESC& param = function.get()->lprgelemdescParam[k];
+            const Parameter p{byRefType(info, param.tdesc), (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0};
+            shape.parameters.push_back(p);
+            shape.anyByRef = shape.anyByRef || p.target != VT_EMPTY;
+        }
+    known.push_back({info, id, flags, std::move(shape)});
+    return known.back().shape;
+}
+
+bool isMissing(const VARIANTARG& argument) {
+    return V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND;
+}
+
+// Whether the type library's dispatcher takes an argument as it is: none
+// given, a parameter that is not by reference, the exact by-reference type,
+// or a missing one without a default of its own.
+bool takenAsIs(const VARIANTARG* argument, const Parameter& parameter) {
+    return !argument || parameter.target == VT_EMPTY || V_VT(argument) == (VT_BYREF | parameter.target) ||
+           (isMissing(*argument) && !parameter.hasDefault);
 }
 
 VARIANTARG missingArgument() {
@@ -131,12 +156,9 @@ VARIANTARG missingArgument() {
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
-    if (!params || !hasByRefParameters(info, id, flags))
-        return info->Invoke(instance, id, flags, params, result, exception, argumentError);
-    FunctionDesc function(info, id, flags);
-    if (!function.get()) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
-    const FUNCDESC& desc = *function.get();
-    const UINT declared = static_cast<UINT>(desc.cParams);
+    const Shape& shape = shapeOf(info, id, flags);
+    if (!params || !shape.anyByRef) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    const UINT declared = static_cast<UINT>(shape.parameters.size());
     const UINT named = params->cNamedArgs;
 
     // The arguments as the member will receive them: named ones first, then
@@ -147,11 +169,8 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     // default through a temporary of its own.
     UINT added = 0;
     if (named == 0) {
-        for (UINT k = positional; k < declared; ++k) {
-            const ELEMDESC& param = desc.lprgelemdescParam[k];
-            if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) && byRefType(info, param.tdesc) != VT_EMPTY)
-                added = k + 1 - positional;
-        }
+        for (UINT k = positional; k < declared; ++k)
+            if (shape.parameters[k].hasDefault && shape.parameters[k].target != VT_EMPTY) added = k + 1 - positional;
         arguments.insert(arguments.begin(), added, missingArgument());
         positional += added;
     }
@@ -166,18 +185,22 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
         }
         return nullptr;
     };
+    bool fits = true;
+    for (UINT k = 0; k < declared && fits; ++k) fits = takenAsIs(argumentOf(k), shape.parameters[k]);
+    if (fits) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
 
+    FunctionDesc function(info, id, flags);
     std::vector<Converted> converted;
     for (UINT k = 0; k < declared; ++k) {
         VARIANTARG* argument = argumentOf(k);
-        const ELEMDESC& param = desc.lprgelemdescParam[k];
-        const VARTYPE target = argument ? byRefType(info, param.tdesc) : VT_EMPTY;
-        if (target == VT_EMPTY || V_VT(argument) == (VT_BYREF | target)) continue;
+        if (takenAsIs(argument, shape.parameters[k])) continue;
+        const VARTYPE target = shape.parameters[k].target;
         Converted c{argument, target, nullptr, {}, {}};
         const VARIANTARG* source = argument;
-        if (V_VT(argument) == VT_ERROR && V_ERROR(argument) == DISP_E_PARAMNOTFOUND) {
-            if (!(param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) || !param.paramdesc.pparamdescex) continue;
-            source = &param.paramdesc.pparamdescex->varDefaultValue;
+        if (isMissing(*argument)) {
+            const PARAMDESCEX* defaults = function.get()->lprgelemdescParam[k].paramdesc.pparamdescex;
+            if (!defaults) continue;
+            source = &defaults->varDefaultValue;
         } else if (V_VT(argument) == (VT_BYREF | VT_VARIANT)) {
             c.caller = V_VARIANTREF(argument);
         }
@@ -188,7 +211,6 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
         c.before = c.value;
         converted.push_back(std::move(c));
     }
-    if (converted.empty()) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
 
     for (Converted& c : converted) {
         VariantInit(c.slot);

@@ -34,6 +34,13 @@ ComPtr<IUnknown> identity(IDispatch* object) {
     return unknown;
 }
 
+// `a Is b`: one object, whichever interfaces the two references are (Nothing Is Nothing).
+bool sameObject(IDispatch* a, IDispatch* b) { return identity(a).get() == identity(b).get(); }
+
+bool contains(const std::vector<ComPtr<IUnknown>>& objects, IUnknown* object) {
+    return std::any_of(objects.begin(), objects.end(), [&](const auto& o) { return o.get() == object; });
+}
+
 // The object a property gave, Nothing included; any other value is
 // "Object required", as assigning it to an object variable would be.
 ComPtr<IDispatch> objectIn(const Variant& value) {
@@ -80,9 +87,9 @@ HRESULT ExtraFunctions::CalcContainerOffset(IDispatch** obj, long* OffsetX, long
         for (;;) {
             const frame::LateBound current(*obj);
             const ComPtr<IDispatch> container = objectIn(current.get(u"Container"));
-            if (identity(container.get()).get() == identity(objectIn(current.get(u"Parent")).get()).get()) return;
+            if (sameObject(container.get(), objectIn(current.get(u"Parent")).get())) return;
             ComPtr<IUnknown> next = identity(container.get());
-            if (next && std::any_of(reached.begin(), reached.end(), [&](const auto& r) { return r.get() == next.get(); }))
+            if (next && contains(reached, next.get()))
                 frame::raise(frame::errInvalidProcedureCall, u"The chain of containers loops back on itself");
             reached.push_back(std::move(next));
             assign(obj, container.get());

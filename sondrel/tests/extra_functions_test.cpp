@@ -321,9 +321,15 @@ TEST(ExtraFunctions, AChainThatLoopsBackOnItselfEndsWithAnError) {
     expectOffset(scene.placed(form, first, 0, 0), 0, 0, second, 11, 22, frame::errInvalidProcedureCall);
 }
 
-TEST(ExtraFunctions, ScriptArgumentsThatAreNoObjectAreATypeMismatch) {
+TEST(ExtraFunctions, ScriptArgumentsThatAreNoObjectOrMissingFailTheCall) {
     Outcome out = calcLate(Variant(5), Variant(0), Variant(0));
     EXPECT_EQ(out.error, frame::errTypeMismatch);
+    Scene scene;
+    HostObject* form = scene.form();
+    Variant obj = Variant::object(scene.placed(form, form, 0, 0));
+    auto extra = newExtraFunctions();
+    auto missing = frame::invokeByName(extra.get(), u"CalcContainerOffset", DISPATCH_METHOD, {Argument::byRef(obj)});
+    EXPECT_EQ(missing.errorNumber, frame::errWrongArgumentCount);
 }
 
 }  // namespace

@@ -76,17 +76,17 @@ TEST(CMouseInfo, SettingsRoundTripAndAreRestored) {
     auto mouse = newMouseInfo();
     ASSERT_TRUE(mouse);
     expectRoundTrips(mouse.get(), u"DoubleClickHeight", {7, 0, -3});
-    expectRoundTrips(mouse.get(), u"DoubleClickWidth", {9, -4});
+    expectRoundTrips(mouse.get(), u"DoubleClickWidth", {9, -4, 2147483647});
     expectRoundTrips(mouse.get(), u"DragHeight", {5, -2});
     expectRoundTrips(mouse.get(), u"DragWidth", {6, -1});
-    expectRoundTrips(mouse.get(), u"WheelLines", {5, 0, -1});
+    expectRoundTrips(mouse.get(), u"WheelLines", {5, 0, -1, 100000});
     expectRoundTrips(mouse.get(), u"DoubleClickSpeed", {650, 200});
     expectRoundTrips(mouse.get(), u"SnapToDefault", {-1, 0});
     expectRoundTrips(mouse.get(), u"SwapButtons", {-1, 0});
     expectRoundTrips(mouse.get(), u"MouseTrails", {-1, 0});
     expectRoundTrips(mouse.get(), u"MouseSpeed", {2, 0});
     expectRoundTrips(mouse.get(), u"MouseThreshold1", {6, 11});
-    expectRoundTrips(mouse.get(), u"MouseThreshold2", {9, 13});
+    expectRoundTrips(mouse.get(), u"MouseThreshold2", {9, -13, 1000000});
     EXPECT_TRUE(capture.boxes().empty());
 }
 
