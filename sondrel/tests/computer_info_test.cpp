@@ -120,17 +120,4 @@ TEST(CComputerInfo, AddressesKeepTheirBitsOrReportOverflow) {
     EXPECT_TRUE(capture.boxes().empty());
 }
 
-TEST(CComputerInfo, EveryPropertyAnswersLateBoundWithItsType) {
-    MessageBoxCapture capture;
-    auto info = newComputerInfo();
-    ASSERT_TRUE(info);
-    for (const char16_t* name : {u"ActiveProcessorMask", u"AllocationGranularity", u"MinAppAddress",
-                                 u"NumberOfProcessors", u"PageSize", u"ProcessorArchitecture", u"ProcessorLevel",
-                                 u"ProcessorRevision", u"ProcessorType"})
-        EXPECT_EQ(get(info.get(), name).type(), VT_I4) << frame::testing::narrow(name);
-    EXPECT_EQ(number(get(info.get(), u"PageSize")), 4096);
-    EXPECT_GE(number(get(info.get(), u"NumberOfProcessors")), 1);
-    EXPECT_TRUE(capture.boxes().empty());
-}
-
 }  // namespace

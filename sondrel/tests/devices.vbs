@@ -97,14 +97,10 @@ Set obj = control : x = 0 : y = 0
 extra.CalcContainerOffset obj, x, y
 Check obj Is control And x = 0 And y = 0, "a control directly on the form is left as it is"
 
-Dim cases : cases = Array(Array(1, 1, 150, 270), Array(1, 0, 135, 255), Array(0, 1, 120, 240))
-Dim c
-For Each c In cases
-    Set frame = Placed(form, form, 120, 240, c(0), c(1))
-    Set obj = Placed(form, frame, 5, 5, 0, 0) : x = 0 : y = 0
-    extra.CalcContainerOffset obj, x, y
-    Check obj Is frame And x = c(2) And y = c(3), "frame with border " & c(0) & ", appearance " & c(1) & ": " & x & ", " & y
-Next
+Set frame = Placed(form, form, 120, 240, 1, 1)
+Set obj = Placed(form, frame, 5, 5, 0, 0) : x = 0 : y = 0
+extra.CalcContainerOffset obj, x, y
+Check obj Is frame And x = 150 And y = 270, "a frame with border and 3-D look: " & x & ", " & y
 
 Set outer = Placed(form, form, 120, 240, 1, 0)
 Set frame = Placed(form, outer, 50, 60, 1, 1)
@@ -127,12 +123,6 @@ Err.Clear
 Set obj = New Shapeless
 extra.CalcContainerOffset obj, x, y
 Check Err.Number = 438, "an object without the properties is error 438 (got " & Err.Number & ")"
-Err.Clear
-Set frame = Placed(form, form, 2147483640, 240, 1, 1)
-Set obj = Placed(form, frame, 5, 5, 0, 0) : x = 0 : y = 0
-extra.CalcContainerOffset obj, x, y
-Check Err.Number = 6 And obj Is frame And x = 2147483640 And y = 240, _
-      "an offset beyond the Long range is error 6, the changes before it kept (got " & Err.Number & ")"
 Err.Clear
 On Error GoTo 0
 
