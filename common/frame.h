@@ -360,6 +360,16 @@ private:
 #define FRAME_GET_LET(Name, Type, expression, statement) \
     FRAME_GET(Name, Type, expression)                    \
     FRAME_LET(Name, Type, statement)
+// A let whose value the type library passes by reference ([in, out] Type*):
+// the statement sees a copy, so the caller's variable is never written.
+#define FRAME_LET_BYREF(Name, Type, statement)                                                  \
+    HRESULT STDMETHODCALLTYPE put_##Name(frame::AutomationType<Type>* valueRef) override {      \
+        if (!valueRef) return E_POINTER;                                                        \
+        return member(u"" #Name, accessorPolicy, [&] {                                          \
+            const frame::AutomationType<Type> value = *valueRef;                                \
+            statement;                                                                          \
+        });                                                                                     \
+    }
 
 // ------------------------------------------------------ stored properties
 
