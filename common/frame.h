@@ -115,6 +115,12 @@ struct Slot<VARIANT> {
     static Variant zero() { return {}; }
     static void store(Variant& value, VARIANT* out) { *out = value.detach(); }
 };
+template <>
+struct Slot<SAFEARRAY*> {
+    using type = SafeArray;
+    static SafeArray zero() { return {}; }
+    static void store(SafeArray& value, SAFEARRAY** out) { *out = value.detach(); }
+};
 template <class I>
 struct Slot<I*> {
     using type = ComPtr<I>;

@@ -90,6 +90,15 @@ HRESULT FrameProbe::NestedFailure(long* result) {
     });
 }
 
+HRESULT FrameProbe::Names(long count, SAFEARRAY** result) {
+    return member(u"Names", Caller, result, [&] {
+        if (count < 0) frame::raise(frame::errInvalidProcedureCall);
+        std::vector<std::u16string> names;
+        for (long k = 0; k < count; ++k) names.push_back(frame::decimal(k));
+        return frame::SafeArray::ofStrings(names);
+    });
+}
+
 }  // namespace probe
 
 const frame::Library& frame::thisLibrary() {

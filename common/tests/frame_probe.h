@@ -19,6 +19,7 @@ public:
     HRESULT STDMETHODCALLTYPE Defaulted(long* amount, BSTR label, BSTR* result) override;
     HRESULT STDMETHODCALLTYPE FailSilently(VARIANT_BOOL* result) override;
     HRESULT STDMETHODCALLTYPE NestedFailure(long* result) override;
+    HRESULT STDMETHODCALLTYPE Names(long count, SAFEARRAY** result) override;
 
 private:
     long value_ = 0;
