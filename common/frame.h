@@ -128,6 +128,14 @@ struct Slot<I*> {
     static void store(ComPtr<I>& value, I** out) { *out = value.detach(); }
 };
 
+// The value behind a by-reference argument that a caller must pass; a null
+// pointer from an early-bound caller is "Argument not optional".
+template <class T>
+T requiredValue(const T* argument) {
+    if (!argument) raise(errArgumentNotOptional);
+    return *argument;
+}
+
 // ---------------------------------------------------------------- objects
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,

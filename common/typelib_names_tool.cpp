@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
     }
     frame::typelib::Bytes library{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     try {
-        for (const auto& r : frame::typelib::applyLibraryNames(library))
-            std::cout << "typelib_names: " << r.from << " -> " << r.to << "\n";
+        const auto renames = frame::typelib::applyLibraryNames(library);
+        if (!renames.empty()) std::cout << "typelib_names: " << renames.size() << " names applied\n";
     } catch (const frame::typelib::FormatError& e) {
         std::cerr << "typelib_names: " << argv[1] << ": " << e.what() << "\n";
         return 1;
