@@ -343,6 +343,30 @@ TEST_F(Files, RenameFailuresReachTheCallerAndChangeNothing) {
     EXPECT_EQ(late.result.type(), VT_EMPTY);
 }
 
+TEST_F(Files, DeviceNamesAndOddPathsChangeNoFile) {
+    box.file(u"keep.txt", "k");
+    const std::u16string huge = box / std::u16string(1 << 20, u'a');
+    for (const std::u16string& path : {std::u16string(u"NUL"), std::u16string(u"CON"), box / u"NUL", box / u"con.txt", huge}) {
+        SCOPED_TRACE(std::string(path.begin(), path.begin() + std::min<size_t>(path.size(), 60)));
+        Bstr p(path), words, size;
+        BSTR raw = p.get();
+        files->GetFileAttribute(&raw, words.put());  // the system's answer for a device, or an error
+        files->GetFileSize(&raw, size.put());
+        mark(path, Hidden);
+        rename(path, u"renamed");
+    }
+    EXPECT_EQ(listed(getFiles(box.root() + u"\\", isHidden | isSystem | isDirectory)),
+              (std::set<std::u16string>{u".", u"..", u"keep.txt"}));
+    EXPECT_EQ(attributes(box / u"keep.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(mark(huge, Hidden) & 0xFFFF0000u, 0x800A0000u);
+    EXPECT_EQ(text(&_FileSysObject::GetFileSize, box / u"*.txt", kBadFileName), u"");
+    // A missing drive: "File not found" under Wine, "Path not found" where the system says so.
+    Bstr drive(u"Q:\\missing drive.txt"), words;
+    BSTR raw = drive.get();
+    const HRESULT hr = files->GetFileAttribute(&raw, words.put());
+    EXPECT_TRUE(hr == kFileNotFound || hr == static_cast<HRESULT>(0x800A004C)) << std::hex << hr;
+}
+
 TEST_F(Files, NamesOutsideTheCodePageKeepTheirTrueNames) {
     const std::u16string name = kWideName + u".txt";
     const std::u16string f = box.file(name, "wide");
