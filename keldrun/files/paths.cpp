@@ -9,11 +9,6 @@ std::u16string_view lastComponent(std::u16string_view path) {
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::u16string_view parentPart(std::u16string_view path) {
-    const size_t slash = path.rfind(u'\\');
-    return slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash + 1);
-}
-
 std::u16string_view extensionOf(std::u16string_view name) {
     const size_t stop = name.rfind(u'.');
     return stop == std::u16string_view::npos ? std::u16string_view() : name.substr(stop);

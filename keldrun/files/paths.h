@@ -21,8 +21,6 @@ inline constexpr uint32_t kSettableAttributes = attrReadOnly | attrHidden | attr
 // The characters after the last backslash (empty when the path ends with
 // one); the whole path when it has none.
 std::u16string_view lastComponent(std::u16string_view path);
-// The path up to and including its last backslash; empty when it has none.
-std::u16string_view parentPart(std::u16string_view path);
 // From the last full stop of a name to its end, the stop included; empty
 // when the name has none.
 std::u16string_view extensionOf(std::u16string_view name);
