@@ -118,6 +118,12 @@ struct Slot<VARIANT> {
     static Variant zero() { return {}; }
     static void store(Variant& value, VARIANT* out) { *out = value.detach(); }
 };
+template <>
+struct Slot<SAFEARRAY*> {
+    using type = SafeArray;
+    static SafeArray zero() { return {}; }
+    static void store(SafeArray& value, SAFEARRAY** out) { *out = value.detach(); }
+};
 template <class I>
 struct Slot<I*> {
     using type = ComPtr<I>;
@@ -169,6 +175,14 @@ struct AutomationTypeOf<bool> {
 };
 template <class T>
 using AutomationType = typename AutomationTypeOf<T>::type;
+
+// The value behind a by-reference argument that a caller must pass; a null
+// pointer from an early-bound caller is "Argument not optional".
+template <class T>
+T requiredValue(const T* argument) {
+    if (!argument) raise(errArgumentNotOptional);
+    return *argument;
+}
 
 // ---------------------------------------------------------------- objects
 

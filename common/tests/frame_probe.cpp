@@ -109,6 +109,12 @@ HRESULT FrameProbe::Bracket(VARIANT* value) {
         frame::Variant text(frame::Bstr(u"[" + frame::variantText(*value) + u"]"));
         VariantClear(value);
         *value = text.detach();
+HRESULT FrameProbe::Names(long count, SAFEARRAY** result) {
+    return member(u"Names", Caller, result, [&] {
+        if (count < 0) frame::raise(frame::errInvalidProcedureCall);
+        std::vector<std::u16string> names;
+        for (long k = 0; k < count; ++k) names.push_back(frame::decimal(k));
+        return frame::SafeArray::ofStrings(names);
     });
 }
 

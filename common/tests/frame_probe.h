@@ -24,6 +24,7 @@ public:
     HRESULT STDMETHODCALLTYPE Bracket(VARIANT* value) override;
     FRAME_GET(Limit, long, limit_)
     FRAME_LET_BYREF(Limit, long, limit_ = value)
+    HRESULT STDMETHODCALLTYPE Names(long count, SAFEARRAY** result) override;
 
 private:
     long value_ = 0;

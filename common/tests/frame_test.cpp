@@ -315,6 +315,29 @@ TEST(LateBound, ScriptObjectsAreReachedThroughIDispatchEx) {
     auto read = invokeByName(probe.get(), u"ReadProperty", DISPATCH_METHOD, {Variant::object(&script), u"Size"});
     ASSERT_EQ(read.hr, S_OK);
     EXPECT_EQ(V_I4(&read.result.get()), 99);
+TEST(SafeArrays, StringArrayResultEarlyAndLateBound) {
+    auto probe = newProbe();
+    frame::SafeArray names;
+    ASSERT_EQ(probe->Names(3, names.put()), S_OK);
+    LONG low = -1, high = -1;
+    SafeArrayGetLBound(names.get(), 1, &low);
+    SafeArrayGetUBound(names.get(), 1, &high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 2);
+    for (LONG k = 0; k <= 2; ++k) {
+        Bstr item;
+        ASSERT_EQ(SafeArrayGetElement(names.get(), &k, item.put()), S_OK);
+        EXPECT_EQ(item.str(), frame::decimal(k));
+    }
+    auto late = invokeByName(probe.get(), u"Names", DISPATCH_METHOD, {0});
+    ASSERT_EQ(late.hr, S_OK);
+    ASSERT_EQ(late.result.type(), VT_ARRAY | VT_BSTR);
+    SafeArrayGetUBound(V_ARRAY(&late.result.get()), 1, &high);
+    EXPECT_EQ(high, -1);
+    // A failed member hands out no array.
+    SAFEARRAY* failed = reinterpret_cast<SAFEARRAY*>(1);
+    EXPECT_EQ(probe->Names(-1, &failed), static_cast<HRESULT>(0x800A0005));
+    EXPECT_EQ(failed, nullptr);
 }
 
 TEST(Lifetime, ObjectsAreCountedForUnloading) {
