@@ -124,11 +124,12 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     if (function.get()) {
         const UINT declared = static_cast<UINT>(function.get()->cParams);
         // A missing by-reference argument with a declared default gets that
-        // default through a temporary of its own.
+        // default through a temporary of its own; an optional one without a
+        // declared default gets its type's zero value (0, empty text, False).
         if (params->cNamedArgs == 0) {
             for (UINT k = positional; k < declared; ++k) {
                 const ELEMDESC& param = function.get()->lprgelemdescParam[k];
-                if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) &&
+                if ((param.paramdesc.wParamFlags & (PARAMFLAG_FHASDEFAULT | PARAMFLAG_FOPT)) &&
                     byRefScalarType(info, param.tdesc) != VT_EMPTY)
                     count = k + 1;
             }
@@ -138,6 +139,8 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
             V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
             callOrder.insert(callOrder.end(), count - positional, missing);
         }
+        VARIANTARG empty;  // converts to a type's zero value
+        VariantInit(&empty);
         for (UINT k = 0; k < count && k < declared; ++k) {
             const ELEMDESC& param = function.get()->lprgelemdescParam[k];
             const VARTYPE target = byRefScalarType(info, param.tdesc);
@@ -148,8 +151,13 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
             Converted c{k, nullptr, {}, {}};
             VARIANTARG* source = &argument;
             if (absent) {
-                if (!(param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) || !param.paramdesc.pparamdescex) continue;
-                source = &param.paramdesc.pparamdescex->varDefaultValue;
+                const USHORT flags = param.paramdesc.wParamFlags;
+                if ((flags & PARAMFLAG_FHASDEFAULT) && param.paramdesc.pparamdescex)
+                    source = &param.paramdesc.pparamdescex->varDefaultValue;
+                else if (flags & PARAMFLAG_FOPT)
+                    source = &empty;
+                else
+                    continue;
             } else if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) {
                 c.caller = V_VARIANTREF(&argument);
             }

@@ -2,6 +2,7 @@
 #include "common/frame.h"
 #include "keldrun/security/crypt_class.h"
 #include "keldrun/security/security_class.h"
+#include "keldrun/files/shell_execute.h"
 
 namespace frame {
 
@@ -9,6 +10,7 @@ const Library& thisLibrary() {
     static const ClassEntry classes[] = {
         keldrun::SimpleCrypt::entry(),
         keldrun::Security::entry(),
+        keldrun::CShellExecute::entry(),
     };
     static const Library library{u"Keldrun", classes, sizeof(classes) / sizeof(classes[0])};
     return library;

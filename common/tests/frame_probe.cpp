@@ -2,6 +2,7 @@
 
 #include "common/convert.h"
 #include "common/late.h"
+#include "common/text.h"
 
 namespace probe {
 
@@ -70,6 +71,12 @@ HRESULT FrameProbe::Twice(long* value, short* narrowValue, BSTR* text) {
 HRESULT FrameProbe::Defaulted(long* amount, BSTR label, BSTR* result) {
     return member(u"Defaulted", Caller, result, [&] {
         return frame::decimal(amount ? *amount : -1) + u" " + frame::Bstr::copy(label).str();
+    });
+}
+
+HRESULT FrameProbe::Undefaulted(BSTR* text, long* count, BSTR* result) {
+    return member(u"Undefaulted", Caller, result, [&] {
+        return u"[" + frame::textOf(text) + u"] " + frame::decimal(count ? *count : -1);
     });
 }
 
