@@ -22,6 +22,12 @@ int32_t showStyleOf(const EnumShellExecuteShowStyles* style) { return style ? *s
 
 EnumShellExecuteErrors resultOf(intptr_t instance) { return static_cast<EnumShellExecuteErrors>(shellResult(instance)); }
 
+// The length of a text once the shell has put in its environment variables.
+size_t expandedLength(const std::u16string& text) {
+    const DWORD needed = ExpandEnvironmentStringsW(frame::wide(text), nullptr, 0);
+    return needed > 0 ? needed - 1 : text.size();
+}
+
 const wchar_t* orNull(const char16_t* text) { return text ? frame::wide(text) : nullptr; }
 
 using frame::textOf;
@@ -34,6 +40,7 @@ HRESULT CShellExecute::simpleLaunch(const char16_t* name, const SimpleLaunch& ho
         launchResult_ = 0;
         process_.reset();
         const std::u16string file = launchFile(how, textOf(target));
+        if (!shellTakes(file.size())) return resultOf(kFileNotFound);
         const HINSTANCE instance = ShellExecuteW(windowOf(window), orNull(how.verb), frame::wide(file), nullptr,
                                                  nullptr, launchShowStyle(how, showStyleOf(showStyle)));
         return resultOf(reinterpret_cast<intptr_t>(instance));
@@ -46,6 +53,10 @@ EnumShellExecuteErrors CShellExecute::processLaunch(long* window, BSTR* file, co
     process_.reset();
     const std::u16string fileText = textOf(file);
     const std::u16string folder = textOf(startIn);
+    if (!shellTakes(expandedLength(fileText))) {
+        launchResult_ = kFileNotFound;
+        return resultOf(launchResult_);
+    }
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_DOENVSUBST;

@@ -11,6 +11,15 @@ constexpr int32_t kShowDefault = 10;  // the window state of an omitted eShowSty
 constexpr int32_t kShowHidden = 0;
 constexpr int32_t kNoError = -1;
 
+constexpr int32_t kFileNotFound = 2;
+
+// The shell copies the file text into fixed buffers of its own: Wine's
+// overruns them from about 970 characters on and takes the calling process
+// down, and Windows opens no file by a name longer than 260 characters. A
+// longer text is answered as a file not found, without asking the shell.
+constexpr size_t kLongestShellFile = 900;
+constexpr bool shellTakes(size_t fileLength) { return fileLength <= kLongestShellFile; }
+
 // A shell result above 32 is success; 32 or less is an error value, passed on unchanged.
 constexpr int32_t shellResult(intptr_t instance) {
     return instance > 32 ? kNoError : static_cast<int32_t>(instance);

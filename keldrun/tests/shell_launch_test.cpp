@@ -17,6 +17,13 @@ TEST(ShellResult, AboveThirtyTwoIsSuccessTheRestPassesUnchanged) {
     for (const auto& c : cases) EXPECT_EQ(shellResult(c.instance), c.expected) << c.instance;
 }
 
+TEST(ShellResult, TextsLongerThanTheShellHoldsAreNotHandedOver) {
+    EXPECT_TRUE(shellTakes(0));
+    EXPECT_TRUE(shellTakes(kLongestShellFile));
+    EXPECT_FALSE(shellTakes(kLongestShellFile + 1));
+    EXPECT_FALSE(shellTakes(size_t{1} << 20));
+}
+
 TEST(SimpleLaunch, VerbFileAndWindowStateOfEachLauncher) {
     EXPECT_EQ(std::u16string(kExplore.verb), u"explore");
     EXPECT_EQ(std::u16string(kOpenFolder.verb), u"open");
