@@ -2,8 +2,6 @@
 
 #include <tlhelp32.h>
 
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "common/com.h"
