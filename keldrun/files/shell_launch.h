@@ -10,13 +10,13 @@ namespace keldrun {
 constexpr int32_t kShowDefault = 10;  // the window state of an omitted eShowStyle
 constexpr int32_t kShowHidden = 0;
 constexpr int32_t kNoError = -1;
-
 constexpr int32_t kFileNotFound = 2;
 
 // The shell copies the file text into fixed buffers of its own: Wine's
 // overruns them from about 970 characters on and takes the calling process
 // down, and Windows opens no file by a name longer than 260 characters. A
-// longer text is answered as a file not found, without asking the shell.
+// longer text, a URL too, is answered as a file not found without asking
+// the shell.
 constexpr size_t kLongestShellFile = 900;
 constexpr bool shellTakes(size_t fileLength) { return fileLength <= kLongestShellFile; }
 
