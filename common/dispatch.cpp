@@ -102,7 +102,10 @@ struct Converted {
 // dispatcher.
 struct Parameter {
     VARTYPE target;   // the type a by-reference parameter points to; VT_EMPTY for any other
-    bool hasDefault;  // a declared default value
+    // A value when the argument is missing: the declared default, or for an
+    // optional without one (widl stores no text default for a BSTR*) the
+    // type's zero value. An optional Variant stays missing, as callers test.
+    bool hasDefault;
 };
 struct Shape {
     std::vector<Parameter> parameters;
@@ -140,7 +143,10 @@ const Shape& shapeOf(ITypeInfo* info, DISPID id, WORD flags) {
         for (SHORT k = 0; k < function.get()->cParams; ++k) {
             const ELEMDESC& param = function.get()->lprgelemdescParam[k];
             if (param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) continue;
-            const Parameter p{byRefType(info, param.tdesc), (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0};
+            const USHORT declaredFlags = param.paramdesc.wParamFlags;
+            const VARTYPE target = byRefType(info, param.tdesc);
+            const Parameter p{target, (declaredFlags & PARAMFLAG_FHASDEFAULT) != 0 ||
+                                          ((declaredFlags & PARAMFLAG_FOPT) && target != VT_VARIANT)};
             shape.parameters.push_back(p);
             shape.anyByRef = shape.anyByRef || p.target != VT_EMPTY;
         }
@@ -240,6 +246,8 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
 
     FunctionDesc function(info, id, flags);
     std::vector<Converted> converted;
+    VARIANTARG empty;  // converts to a type's zero value
+    VariantInit(&empty);
     for (UINT k = 0; k < declared; ++k) {
         VARIANTARG* argument = argumentOf(k);
         if (takenAsIs(argument, shape.parameters[k])) continue;
@@ -247,9 +255,11 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
         Converted c{argument, target, nullptr, {}, {}};
         const VARIANTARG* source = argument;
         if (isMissing(*argument)) {
-            const PARAMDESCEX* defaults = function.get()->lprgelemdescParam[k].paramdesc.pparamdescex;
-            if (!defaults) continue;
-            source = &defaults->varDefaultValue;
+            const PARAMDESC& declaredAs = function.get()->lprgelemdescParam[k].paramdesc;
+            if ((declaredAs.wParamFlags & PARAMFLAG_FHASDEFAULT) && declaredAs.pparamdescex)
+                source = &declaredAs.pparamdescex->varDefaultValue;
+            else
+                source = &empty;
         } else if (V_VT(argument) == (VT_BYREF | VT_VARIANT)) {
             c.caller = V_VARIANTREF(argument);
         }

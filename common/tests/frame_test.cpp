@@ -342,6 +342,20 @@ TEST(SafeArrays, StringArrayResultEarlyAndLateBound) {
     EXPECT_EQ(failed, nullptr);
 }
 
+TEST(OptionalArguments, MissingByReferenceOptionalsWithoutDefaultAreTheZeroValue) {
+    auto probe = newProbe();
+    auto none = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {});
+    ASSERT_EQ(none.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&none.result.get())), u"[] 0");
+    Variant text(u"abc");
+    auto one = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {Argument::byRef(text)});
+    ASSERT_EQ(one.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&one.result.get())), u"[abc] 0");
+    auto skipped = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {Variant::missing(), 7});
+    ASSERT_EQ(skipped.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&skipped.result.get())), u"[] 7");
+}
+
 TEST(Lifetime, ObjectsAreCountedForUnloading) {
     EXPECT_TRUE(frame::module::canUnload());
     {

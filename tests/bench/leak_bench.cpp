@@ -12,10 +12,11 @@ int main(int argc, char** argv) {
     const size_t rounds = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 10000;
     const sweep::Counters start = sweep::readCounters();
     std::printf("%zu rounds after 500 of warm-up. At start the platform counts %lld handles, %lld GDI and %lld USER "
-                "objects (0: not counted); new handles get slots %lld, %lld, %lld; private bytes %lld\n\n",
+                "objects (0: not counted); new handles get slots up to %lld (kernel) and %lld (GDI); %lld windows; "
+                "private bytes %lld\n\n",
                 rounds, static_cast<long long>(start.handles), static_cast<long long>(start.gdiObjects),
                 static_cast<long long>(start.userObjects), static_cast<long long>(start.handleSlot),
-                static_cast<long long>(start.gdiSlot), static_cast<long long>(start.userSlot),
+                static_cast<long long>(start.gdiSlot), static_cast<long long>(start.threadWindows),
                 static_cast<long long>(start.privateBytes));
     std::printf("| class | handles | GDI objects | USER objects | private KiB |\n|---|---:|---:|---:|---:|\n");
     for (const sweep::Library& library : sweep::librariesUnderTest()) {

@@ -3,7 +3,45 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace sweep {
+
+namespace {
+
+// GDI and USER handles keep their table index in the low 16 bits.
+intptr_t tableIndex(void* h) { return reinterpret_cast<intptr_t>(h) & 0xFFFF; }
+
+// The highest slot that a batch of new handles of one table gets. Tables
+// reuse freed slots first, so the batch reaches past the slots in use by a
+// margin that stays put unless objects are leaked.
+template <class Create, class Destroy, class Slot>
+int64_t highestSlot(Create create, Destroy destroy, Slot slot) {
+    constexpr int kBatch = 256;
+    std::vector<void*> handles;
+    int64_t highest = 0;
+    for (int i = 0; i < kBatch; ++i) {
+        handles.push_back(create());
+        highest = std::max<int64_t>(highest, slot(handles.back()));
+    }
+    for (void* h : handles) destroy(h);
+    return highest;
+}
+
+BOOL CALLBACK countWindow(HWND window, LPARAM count) {
+    ++*reinterpret_cast<int64_t*>(count);
+    EnumChildWindows(window, countWindow, count);
+    return TRUE;
+}
+
+int64_t windowsOfThisThread() {
+    int64_t count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+}  // namespace
 
 Counters readCounters() {
     Counters c;
@@ -12,15 +50,11 @@ Counters readCounters() {
     c.handles = handles;
     c.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     c.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    // Slots: kernel handles are multiples of 4, GDI and USER handles keep
-    // their table index in the low 16 bits.
-    frame::UniqueKernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    c.handleSlot = reinterpret_cast<intptr_t>(event.get()) / 4;
-    frame::UniqueBrush brush(CreateSolidBrush(0));
-    c.gdiSlot = reinterpret_cast<intptr_t>(brush.get()) & 0xFFFF;
-    HMENU menu = CreateMenu();
-    c.userSlot = reinterpret_cast<intptr_t>(menu) & 0xFFFF;
-    DestroyMenu(menu);
+    c.handleSlot = highestSlot([] { return static_cast<void*>(CreateEventW(nullptr, FALSE, FALSE, nullptr)); },
+                               [](void* h) { CloseHandle(h); }, [](void* h) { return reinterpret_cast<intptr_t>(h) / 4; });
+    c.gdiSlot = highestSlot([] { return static_cast<void*>(CreateSolidBrush(0)); },
+                            [](void* h) { DeleteObject(static_cast<HGDIOBJ>(h)); }, tableIndex);
+    c.threadWindows = windowsOfThisThread();
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));

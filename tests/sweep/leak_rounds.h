@@ -10,16 +10,18 @@
 namespace sweep {
 
 // Windows counts a process's handles, GDI and USER objects; this platform
-// (Wine 8) answers 0 for all three and 0 private bytes. It does hand out
-// the lowest free slot of each handle table to a new object, so the slot a
-// fresh handle gets climbs when objects leak; and it reports the commit charge.
+// (Wine 8) answers 0 for all three and 0 private bytes. Its kernel and GDI
+// handle tables are the process's own and reuse freed slots, so the highest
+// slot a batch of fresh handles gets climbs when objects leak. Its USER table
+// is shared by every process of the prefix, so for USER objects the windows
+// of the thread are counted instead; and it reports the commit charge.
 struct Counters {
     int64_t handles = 0;  // the platform's counts, 0 where it does not count
     int64_t gdiObjects = 0;
     int64_t userObjects = 0;
-    int64_t handleSlot = 0;  // the slot a new kernel, GDI and USER handle gets
+    int64_t handleSlot = 0;  // the highest slot a batch of new kernel and GDI handles gets
     int64_t gdiSlot = 0;
-    int64_t userSlot = 0;
+    int64_t threadWindows = 0;
     int64_t privateBytes = 0;  // private bytes, or the commit charge where those are not reported
 };
 
@@ -34,7 +36,7 @@ struct Growth {
         return std::max(after.gdiObjects - before.gdiObjects, after.gdiSlot - before.gdiSlot);
     }
     int64_t userObjects() const {
-        return std::max(after.userObjects - before.userObjects, after.userSlot - before.userSlot);
+        return std::max(after.userObjects - before.userObjects, after.threadWindows - before.threadWindows);
     }
     int64_t privateBytes() const { return after.privateBytes - before.privateBytes; }
 };

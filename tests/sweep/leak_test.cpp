@@ -16,11 +16,12 @@ TEST(Leaks, TheCountersSeeWhatIsLeaked) {
     g.before = readCounters();
     std::vector<HANDLE> events;
     std::vector<HGDIOBJ> brushes;
-    std::vector<HMENU> menus;
+    std::vector<HWND> windows;
     for (int i = 0; i < 3; ++i) {
         events.push_back(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         brushes.push_back(CreateSolidBrush(0));
-        menus.push_back(CreateMenu());
+        windows.push_back(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                          nullptr));
     }
     // Written, as leaked heap memory is: this platform counts pages in use.
     void* memory = VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT, PAGE_READWRITE);
@@ -33,7 +34,7 @@ TEST(Leaks, TheCountersSeeWhatIsLeaked) {
     VirtualFree(memory, 0, MEM_RELEASE);
     for (HANDLE h : events) CloseHandle(h);
     for (HGDIOBJ b : brushes) DeleteObject(b);
-    for (HMENU m : menus) DestroyMenu(m);
+    for (HWND w : windows) DestroyWindow(w);
 }
 
 TEST(Leaks, RoundsOfEveryClassLeaveTheCountersWhereTheyWere) {
