@@ -94,6 +94,7 @@ public:
     Variant(int32_t value) : Variant() { V_VT(&v_) = VT_I4; V_I4(&v_) = value; }
     Variant(Bstr text) : Variant() { V_VT(&v_) = VT_BSTR; V_BSTR(&v_) = text.detach(); }
     Variant(std::u16string_view text) : Variant(Bstr(text)) {}
+    Variant(const std::u16string& text) : Variant(Bstr(text)) {}
     Variant(const char16_t* text) : Variant(Bstr(text)) {}
     static Variant boolean(bool value) {
         Variant v; V_VT(&v.v_) = VT_BOOL; V_BOOL(&v.v_) = value ? VARIANT_TRUE : VARIANT_FALSE; return v;
