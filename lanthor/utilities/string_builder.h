@@ -40,11 +40,20 @@ public:
     std::u16string ToString() const;
 
 private:
+    // Both buffers of one capacity, in one zeroed block.
+    struct Storage {
+        explicit Storage(int32_t bytes);
+        std::unique_ptr<char16_t[]> block;
+        char16_t* buffer;
+        char16_t* spare;
+    };
+
     int32_t chunkSize_;
     int32_t usedBytes_;
     int32_t capacity_;
-    std::unique_ptr<char16_t[]> buffer_;  // capacity_ bytes
-    std::unique_ptr<char16_t[]> spare_;   // the same size, Insert's work area
+    Storage storage_;
+    char16_t* buffer_;  // capacity_ bytes
+    char16_t* spare_;   // the same size, Insert's work area
 };
 
 }  // namespace lanthor
