@@ -26,7 +26,7 @@ std::optional<std::u16string> lowerCase(const VARIANT& value) {
     const VARIANT* v = &value;
     while (V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
     if ((V_VT(v) & ~VT_BYREF) == VT_NULL) return std::nullopt;
-    std::u16string text = frame::variantText(*v);
+    std::u16string text = V_VT(v) == VT_BSTR ? std::u16string(frame::Bstr::view(V_BSTR(v))) : frame::variantText(*v);
     CharLowerBuffW(reinterpret_cast<wchar_t*>(text.data()), static_cast<DWORD>(text.size()));
     return text;
 }
@@ -80,7 +80,10 @@ HRESULT CDictionary::get_Count(long* result) {
 }
 
 HRESULT CDictionary::get_Dictionary(IDispatch** result) {
-    return member(u"Dictionary", Report, result, [&] { return frame::ComPtr<IDispatch>(inner_.get()); });
+    return member(u"Dictionary", Report, result, [&] {
+        innerShared_ = true;
+        return frame::ComPtr<IDispatch>(inner_.get());
+    });
 }
 
 HRESULT CDictionary::get_Item(VARIANT* varKey, VARIANT* result) {
@@ -108,7 +111,8 @@ HRESULT CDictionary::Add(VARIANT* varKey, VARIANT* varItem) {
 bool CDictionary::existsBinary(VARIANT* varKey) {
     // The scripting runtime refuses any write of its mode once it holds an
     // entry, even of the mode it has; so the mode is written only to change it.
-    if (frame::longOf(inner_.get(members_.compareMode)) != kBinaryCompare)
+    // It starts binary, and only a host that was handed the dictionary can change it.
+    if (innerShared_ && frame::longOf(inner_.get(members_.compareMode)) != kBinaryCompare)
         inner_.put(members_.compareMode, kBinaryCompare);
     return frame::booleanOf(inner_.call(members_.exists, {callers(varKey)}));
 }

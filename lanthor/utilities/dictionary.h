@@ -40,6 +40,7 @@ private:
     frame::LateBound inner_{nullptr};  // no object when its creation failed
     InnerMembers members_;
     EnumCompareModes compareMode_ = dicBinary;
+    bool innerShared_ = false;  // the host has been handed the inner dictionary
 };
 
 }  // namespace lanthor
