@@ -31,12 +31,20 @@ std::optional<std::u16string> lowerCase(const VARIANT& value) {
     return text;
 }
 
+// Whether LCase(key) = wanted, where wanted is LCase of the key looked for.
+// A text key of another length cannot match: lower-casing keeps the length.
+bool lowerCaseEquals(const VARIANT& key, const std::optional<std::u16string>& wanted) {
+    if (V_VT(&key) == VT_BSTR && (!wanted || frame::Bstr::view(V_BSTR(&key)).size() != wanted->size())) return false;
+    const std::optional<std::u16string> lowered = lowerCase(key);
+    return wanted && lowered && *wanted == *lowered;
+}
+
 // An object compares by its default value, as any other use of it as a value.
-Variant comparable(const VARIANT& value) {
-    if (V_VT(&value) != VT_DISPATCH) return Variant(value);
-    if (!V_DISPATCH(&value)) frame::raise(frame::errObjectNotSet);
-    frame::InvokeOutcome out = frame::invokeById(V_DISPATCH(&value), DISPID_VALUE, DISPATCH_PROPERTYGET, {});
+Variant defaultValue(const VARIANT& object) {
+    if (!V_DISPATCH(&object)) frame::raise(frame::errObjectNotSet);
+    frame::InvokeOutcome out = frame::invokeById(V_DISPATCH(&object), DISPID_VALUE, DISPATCH_PROPERTYGET, {});
     if (FAILED(out.hr)) throw frame::RuntimeError(out.errorNumber, out.description, out.source);
+    if (out.result.type() == VT_DISPATCH) frame::raise(frame::errTypeMismatch);
     return std::move(out.result);
 }
 
@@ -45,10 +53,11 @@ Variant comparable(const VARIANT& value) {
 bool greaterThan(const VARIANT& left, const VARIANT& right) {
     if (V_VT(&left) == VT_BSTR && V_VT(&right) == VT_BSTR)
         return frame::Bstr::view(V_BSTR(&left)) > frame::Bstr::view(V_BSTR(&right));
-    Variant a = comparable(left), b = comparable(right);
-    if (a.type() == VT_BSTR && b.type() == VT_BSTR) return greaterThan(a.get(), b.get());
-    if ((a.type() | b.type()) & VT_ARRAY) frame::raise(frame::errTypeMismatch);
-    const HRESULT order = VarCmp(&a.raw(), &b.raw(), LOCALE_USER_DEFAULT, 0);
+    if (V_VT(&left) == VT_I4 && V_VT(&right) == VT_I4) return V_I4(&left) > V_I4(&right);  // the common case, directly
+    if (V_VT(&left) == VT_DISPATCH) return greaterThan(defaultValue(left).get(), right);
+    if (V_VT(&right) == VT_DISPATCH) return greaterThan(left, defaultValue(right).get());
+    if ((V_VT(&left) | V_VT(&right)) & VT_ARRAY) frame::raise(frame::errTypeMismatch);
+    const HRESULT order = VarCmp(const_cast<VARIANT*>(&left), const_cast<VARIANT*>(&right), LOCALE_USER_DEFAULT, 0);
     frame::check(order);
     return order == VARCMP_GT;
 }
@@ -122,8 +131,7 @@ bool CDictionary::existsText(VARIANT* varKey) {
     std::optional<std::optional<std::u16string>> wanted;  // lower-cased at the first key
     for (const VARIANT& key : frame::VariantElements(keys)) {
         if (!wanted) wanted = varKey ? lowerCase(*varKey) : std::optional<std::u16string>(u"");
-        const std::optional<std::u16string> candidate = lowerCase(key);
-        if (*wanted && candidate && **wanted == *candidate) return true;
+        if (lowerCaseEquals(key, *wanted)) return true;
     }
     return false;
 }
