@@ -71,7 +71,7 @@ size_t growingString(const std::vector<std::u16string>& parts) {
 
 int main(int argc, char** argv) {
     const int appends = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const int inserts = argc > 2 ? std::atoi(argv[2]) : 20000;
+    const int inserts = argc > 2 ? std::atoi(argv[2]) : 100000;
     const auto appendParts = pieces(appends);
     const auto insertParts = pieces(inserts);
     size_t length = 0;
