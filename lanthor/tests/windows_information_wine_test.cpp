@@ -392,6 +392,13 @@ TEST_F(StartSysInfo, AFolderWithoutTheToolOrAProgramThatIsNotThereShowsTheBox) {
         ASSERT_EQ(capture.boxes().size(), 1u);
         EXPECT_EQ(capture.boxes()[0].caption, u"Lanthor");
     }
+    // An entry without data fails inside GetKeyValue: the same one box.
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kMsInfo, L"PATH", REG_NONE, nullptr, 0), 0);
+    MessageBoxCapture capture;
+    EXPECT_EQ(info->StartSysInfo(), S_OK);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kMsInfo, L"PATH");
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].text, u"System Information Is Unavailable At This Time");
 }
 
 // A window's own visible state (under Wine the desktop window, whose state
