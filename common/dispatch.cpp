@@ -198,8 +198,21 @@ HRESULT invokeObjectIndex(ITypeInfo* info, void* instance, DISPID id, DISPPARAMS
     ComPtr<IDispatch> dispatch;
     if (FAILED(V_UNKNOWN(&object.get())->QueryInterface(IID_IDispatch, dispatch.putVoid())))
         return DISP_E_NOTACOLLECTION;
-    return dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                            params, result, exception, argumentError);
+    const HRESULT indexed = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
+                                             DISPATCH_PROPERTYGET | DISPATCH_METHOD, params, result, exception,
+                                             argumentError);
+    // The other object's error reaches the caller with a text, as every error of ours does.
+    if (indexed == DISP_E_EXCEPTION && exception) {
+        if (exception->pfnDeferredFillIn) {
+            exception->pfnDeferredFillIn(exception);
+            exception->pfnDeferredFillIn = nullptr;
+        }
+        if (!exception->bstrDescription) {
+            const int32_t number = exception->scode ? errorFromHresult(exception->scode) : exception->wCode;
+            exception->bstrDescription = Bstr(errorDescription(number)).detach();
+        }
+    }
+    return indexed;
 }
 
 }  // namespace

@@ -71,7 +71,21 @@ enum class OnError {
 };
 
 // The usual error report's message box. Returns false when the box could not be shown.
-bool showUsualReport(const RuntimeError& error, const char16_t* caption);
+bool showUsualReport(const RuntimeError& error, const char16_t* caption, const char16_t* opening = u"Error: ");
+
+// The usual error report with another opening than "Error: ", as a member's
+// failure policy: member(u"Item", reportOpening(u"Item", u"Item: "), ...).
+inline auto reportOpening(const char16_t* caption, const char16_t* opening) {
+    return [caption, opening](const RuntimeError& error) {
+        if (!showUsualReport(error, caption, opening)) throw error;
+    };
+}
+
+// Runs a private procedure, or a class's initialisation, under the usual
+// error report captioned with its own name. False when an error ended it
+// (after the box); an error the box could not report goes on to the caller.
+template <class Body>
+bool withUsualReport(const char16_t* caption, Body&& body);
 // A message box of the calling thread, owned by its active window.
 int messageBox(const std::u16string& text, const std::u16string& caption, UINT style);
 // Sets the thread's error object and gives the HRESULT a caller receives.
@@ -79,6 +93,9 @@ HRESULT errorToCaller(const RuntimeError& error, REFIID iid, const char16_t* cla
 // A run-time error for a failed call on another automation object, with the
 // description its error object gives.
 [[noreturn]] void raiseFromHresult(HRESULT hr);
+// The description of an error number: its standard text, or for an HRESULT
+// without one the system's text for it ("Automation error" when it has none).
+std::u16string errorDescription(int32_t number);
 inline void check(HRESULT hr) { if (FAILED(hr)) raiseFromHresult(hr); }
 
 // Last-error code of the latest operating-system call made through DllFunction.
@@ -87,6 +104,18 @@ void setLastDllError(uint32_t code);
 
 // Translates whatever a member body threw into a RuntimeError.
 RuntimeError currentError();
+
+template <class Body>
+bool withUsualReport(const char16_t* caption, Body&& body) {
+    try {
+        body();
+        return true;
+    } catch (...) {
+        RuntimeError error = currentError();
+        if (!showUsualReport(error, caption)) throw error;
+        return false;
+    }
+}
 
 // ------------------------------------------------------------ result slots
 

@@ -1,6 +1,8 @@
 // The frame's rules, seen through a probe class: the usual error report,
 // errors passed to the caller, by-reference outputs and late binding.
+#include "common/testing/error_of.h"
 #include "common/testing/harness.h"
+#include "common/text.h"
 #include "frame_probe.h"
 
 using frame::Argument;
@@ -354,6 +356,61 @@ TEST(OptionalArguments, MissingByReferenceOptionalsWithoutDefaultAreTheZeroValue
     auto skipped = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {Variant::missing(), 7});
     ASSERT_EQ(skipped.hr, S_OK);
     EXPECT_EQ(Bstr::view(V_BSTR(&skipped.result.get())), u"[] 7");
+}
+
+TEST(UsualReport, AnotherOpeningAndAPrivateProcedureOfItsOwn) {
+    MessageBoxCapture capture;
+    frame::reportOpening(u"Item", u"Item: ")(frame::RuntimeError(5, u"Invalid procedure call or argument"));
+    int statements = 0;
+    EXPECT_FALSE(frame::withUsualReport(u"DoSort", [&] {
+        ++statements;
+        frame::raise(frame::errOverflow);
+        ++statements;
+    }));
+    EXPECT_TRUE(frame::withUsualReport(u"DoSort", [&] { ++statements; }));
+    EXPECT_EQ(statements, 2);
+    ASSERT_EQ(capture.boxes().size(), 2u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"Item");
+    EXPECT_EQ(capture.boxes()[0].text, u"Item: 5. Invalid procedure call or argument");
+    EXPECT_EQ(capture.boxes()[1].caption, u"DoSort");
+    EXPECT_EQ(capture.boxes()[1].text, u"Error: 6. Overflow");
+}
+
+TEST(LateBound, MembersByCachedDispatchIdentifier) {
+    auto probe = newProbe();
+    frame::LateBound late(ComPtr<IDispatch>(probe.get()));
+    frame::DispatchMember value(u"Value"), missing(u"NoSuchMember");
+    late.put(value, 12);
+    EXPECT_EQ(V_I4(&late.get(value).get()), 12);
+    EXPECT_EQ(frame::testing::errorOf([&] { late.get(missing); }), frame::errNoSuchMember);
+}
+
+TEST(HostObjects, AnswerTheirPropertiesByNameAndTheirDefaultValue) {
+    frame::LateBound plain(frame::testing::makeHostObject({{u"Key", Variant(u"k")}, {u"Left", Variant(3)}}));
+    EXPECT_EQ(frame::variantText(plain.get(u"key").get()), u"k");
+    EXPECT_EQ(frame::longOf(plain.get(u"Left")), 3);
+    EXPECT_EQ(frame::testing::errorOf([&] { plain.get(u"Top"); }), frame::errNoSuchMember);
+    Variant noValue = Variant::object(plain.get());
+    Variant text;
+    EXPECT_TRUE(FAILED(VariantChangeType(text.put(), &noValue.raw(), 0, VT_BSTR)));
+    auto valued = frame::testing::makeHostObject({}, Variant(42));
+    Variant withValue = Variant::object(valued.get());
+    ASSERT_EQ(VariantChangeType(text.put(), &withValue.raw(), 0, VT_BSTR), S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&text.get())), u"42");
+}
+
+TEST(ByReferenceVariants, AVariantThatRefersToAnotherIsPassedAsItsValue) {
+    auto probe = newProbe();
+    Variant target(21), small(2), text(u"x");
+    VARIANT reference;
+    VariantInit(&reference);
+    V_VT(&reference) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&reference) = &target.raw();
+    auto out = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                            {Argument::byRef(reference), Argument::byRef(small), Argument::byRef(text)});
+    ASSERT_EQ(out.hr, S_OK);
+    EXPECT_EQ(V_I4(&target.get()), 21);  // the callee worked on a copy
+    EXPECT_EQ(V_I2(&small.get()), 4);
 }
 
 TEST(Lifetime, ObjectsAreCountedForUnloading) {
