@@ -235,3 +235,18 @@ TEST(AccessorRows, ResultsNarrowWithOverflowAndBooleansTestNonZero) {
         }
     }
 }
+
+TEST(PrivateProcedures, ReportUnderTheirOwnNameAndTheMemberGoesOn) {
+    MessageBoxCapture capture;
+    int statementsAfter = 0;
+    const std::u16string text = frame::reportedProcedure(u"TrimNulls", []() -> std::u16string {
+        frame::raise(frame::errOutOfMemory);
+    });
+    ++statementsAfter;
+    EXPECT_EQ(text, u"");
+    EXPECT_EQ(frame::reportedProcedure(u"Twice", [] { return 21 * 2; }), 42);
+    EXPECT_EQ(statementsAfter, 1);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"TrimNulls");
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: 7. Out of memory");
+}
