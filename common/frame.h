@@ -85,6 +85,11 @@ inline void check(HRESULT hr) { if (FAILED(hr)) raiseFromHresult(hr); }
 uint32_t lastDllError();
 void setLastDllError(uint32_t code);
 
+// Run-time errors that ended a member body on this thread, whatever its
+// policy made of them: a member that raised none ran to its end.
+uint32_t memberErrorCount();
+void countMemberError();
+
 // Translates whatever a member body threw into a RuntimeError.
 RuntimeError currentError();
 
@@ -299,6 +304,7 @@ private:
             return S_OK;
         } catch (...) {
             RuntimeError error = currentError();
+            countMemberError();
             if constexpr (std::is_same_v<Policy, OnError>) {
                 switch (policy) {
                     case OnError::Report:

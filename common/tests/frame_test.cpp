@@ -250,3 +250,15 @@ TEST(PrivateProcedures, ReportUnderTheirOwnNameAndTheMemberGoesOn) {
     EXPECT_EQ(capture.boxes()[0].caption, u"TrimNulls");
     EXPECT_EQ(capture.boxes()[0].text, u"Error: 7. Out of memory");
 }
+
+TEST(ByReferenceVariants, MemberThatRanToItsEndGivesEveryArgumentItsDeclaredType) {
+    auto probe = newProbe();
+    // Doubling 0 leaves the values as they were; the Empty variables still receive the member's 0.
+    Variant value, small, text(u"");
+    auto out = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                            {Argument::byRef(value), Argument::byRef(small), Argument::byRef(text)});
+    ASSERT_EQ(out.hr, S_OK);
+    EXPECT_EQ(value.type(), VT_I4);
+    EXPECT_EQ(small.type(), VT_I2);
+    EXPECT_EQ(text.type(), VT_BSTR);
+}

@@ -4,12 +4,12 @@
 // back. Early-bound through _COSInfo and late-bound by name.
 #include <windows.h>
 
-#include <cwctype>
 #include <functional>
 #include <optional>
 #include <sstream>
 
 #include "common/testing/harness.h"
+#include "common/text.h"
 #include "sondrel_h.h"
 
 using frame::Argument;
@@ -264,15 +264,15 @@ TEST(COSInfoTempFile, ScriptVariablesAsPrefixAreConvertedAndKeptOrRefused) {
         Variant* variable;
         std::u16string name;
     } cases[] = {{&empty, u"1.tmp"}, {&number, u"1231.tmp"}, {&word, u"abc1.tmp"}};
+    // The variable comes back as the String the member read, its text unchanged.
     for (const auto& c : cases) {
-        const VARTYPE type = c.variable->type();
+        const std::u16string before = frame::variantText(c.variable->get());
         auto out = invokeByName(info.get(), u"TempFile", DISPATCH_PROPERTYGET, {Argument::byRef(*c.variable)});
         ASSERT_EQ(out.hr, S_OK) << narrow(c.name);
         EXPECT_EQ(lower(std::u16string(Bstr::view(V_BSTR(&out.result.get())))), tempPath + c.name);
-        EXPECT_EQ(c.variable->type(), type) << "the caller's variable keeps its type";
+        ASSERT_EQ(c.variable->type(), VT_BSTR);
+        EXPECT_EQ(Bstr::view(V_BSTR(&c.variable->get())), before);
     }
-    EXPECT_EQ(V_I4(&number.get()), 12345);
-    EXPECT_EQ(Bstr::view(V_BSTR(&word.get())), u"abcdef");
     auto refused = invokeByName(info.get(), u"TempFile", DISPATCH_PROPERTYGET, {Argument::byRef(null)});
     EXPECT_EQ(refused.hr, DISP_E_TYPEMISMATCH);
     EXPECT_EQ(null.type(), VT_NULL);
@@ -339,14 +339,11 @@ TEST(COSInfoVersion, PerProgramWindowsVersionsReadInAFreshProcess) {
     const wchar_t* probeDefaults = L"Software\\Wine\\AppDefaults\\sondrel_osinfo_probe.exe";
     RemovedAfterwards defaults(HKEY_CURRENT_USER, probeDefaults);
     RestoredValue version(HKEY_CURRENT_USER, probeDefaults, L"Version");
-    // Wine answers a 64-bit program asking as Windows XP with XP x64's version.
-    const bool is64 = sizeof(void*) == 8;
     const struct {
         const wchar_t* version;
         std::vector<std::string> expected;  // major, minor, build, additional, windows type
     } cases[] = {
-        {L"winxp", is64 ? std::vector<std::string>{"5", "2", "3790", "Service Pack 2", "2"}
-                        : std::vector<std::string>{"5", "1", "2600", "Service Pack 3", "2"}},
+        {L"winxp", {"5", "1", "2600", "Service Pack 3", "2"}},
         {L"win2k", {"5", "0", "2195", "Service Pack 4", "2"}},
         {L"win98", {"4", "10", "2222", " A ", "1"}},
         {L"win7", {"6", "1", "7601", "Service Pack 1", "2"}},
@@ -489,15 +486,14 @@ TEST(COSInfoWorkArea, LeftTopWidthAndHeightEarlyAndLateBound) {
     EXPECT_LE(height, GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(info->GetWorkArea(nullptr, &top, &width, &height), E_POINTER);
 
-    // Script variables of any convertible type receive Integers.
-    Variant l(int32_t{-1}), t(u"-1"), w, h;
+    // Script variables of any convertible type receive Integers, an Empty one too.
+    Variant l, t(u"-1"), w, h(int32_t{-1});
     V_VT(&w.raw()) = VT_R8;
     V_R8(&w.raw()) = -1.0;
     auto out = invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD,
                             {Argument::byRef(l), Argument::byRef(t), Argument::byRef(w), Argument::byRef(h)});
     ASSERT_EQ(out.hr, S_OK);
     for (auto [variable, value] : {std::pair{&l, expected[0]}, {&t, expected[1]}, {&w, expected[2]}, {&h, expected[3]}}) {
-        if (value == 0 && variable == &h) continue;
         EXPECT_EQ(variable->type(), VT_I2);
         EXPECT_EQ(V_I2(&variable->get()), value);
     }
