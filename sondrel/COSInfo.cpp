@@ -5,9 +5,9 @@
 namespace sondrel {
 namespace os {
 namespace {
-const frame::DllFunction<decltype(::RegOpenKeyExA)> RegOpenKeyExA{"advapi32", "RegOpenKeyExA"};
-const frame::DllFunction<decltype(::RegQueryValueExA)> RegQueryValueExA{"advapi32", "RegQueryValueExA"};
-const frame::DllFunction<decltype(::SystemParametersInfoA)> SystemParametersInfoA{"user32", "SystemParametersInfoA"};
+const DllFunction<decltype(::RegOpenKeyExA)> RegOpenKeyExA{"advapi32", "RegOpenKeyExA"};
+const DllFunction<decltype(::RegQueryValueExA)> RegQueryValueExA{"advapi32", "RegQueryValueExA"};
+const DllFunction<decltype(::SystemParametersInfoA)> SystemParametersInfoA{"user32", "SystemParametersInfoA"};
 }  // namespace
 }  // namespace os
 
@@ -75,7 +75,8 @@ HRESULT COSInfo::get_TempFile(BSTR* strPrefix, BSTR* result) {
     return member(u"TempFile", Report, result, [&] {
         std::string directory(255, ' ');
         os::GetTempPathA(255, directory.data());
-        // The name may take MAX_PATH characters: room behind the 255 spaces.
+        // The system writes names of up to MAX_PATH characters (a long
+        // temporary folder): room for them behind the 255 spaces.
         std::string name(255, ' ');
         name.resize(MAX_PATH, '\0');
         os::GetTempFileNameA(directory.c_str(), frame::toAnsi(frame::textOf(strPrefix)).c_str(), 1, name.data());

@@ -16,19 +16,20 @@ namespace sondrel {
 
 // The operating-system functions COSInfo calls, bound by name at first use.
 namespace os {
-inline const frame::DllFunction<decltype(::GetComputerNameA)> GetComputerNameA{"kernel32", "GetComputerNameA"};
-inline const frame::DllFunction<decltype(::SetComputerNameA)> SetComputerNameA{"kernel32", "SetComputerNameA"};
-inline const frame::DllFunction<decltype(::GetUserNameA)> GetUserNameA{"advapi32", "GetUserNameA"};
-inline const frame::DllFunction<decltype(::GetSystemDirectoryA)> GetSystemDirectoryA{"kernel32", "GetSystemDirectoryA"};
-inline const frame::DllFunction<decltype(::GetWindowsDirectoryA)> GetWindowsDirectoryA{"kernel32", "GetWindowsDirectoryA"};
-inline const frame::DllFunction<decltype(::GetTempPathA)> GetTempPathA{"kernel32", "GetTempPathA"};
-inline const frame::DllFunction<decltype(::GetTempFileNameA)> GetTempFileNameA{"kernel32", "GetTempFileNameA"};
-inline const frame::DllFunction<decltype(::GetLocaleInfoA)> GetLocaleInfoA{"kernel32", "GetLocaleInfoA"};
-inline const frame::DllFunction<decltype(::GetUserDefaultLCID)> GetUserDefaultLCID{"kernel32", "GetUserDefaultLCID"};
-inline const frame::DllFunction<decltype(::GetCurrentHwProfileA)> GetCurrentHwProfileA{"advapi32", "GetCurrentHwProfileA"};
-inline const frame::DllFunction<decltype(::GetVersionExA)> GetVersionExA{"kernel32", "GetVersionExA"};
-inline const frame::DllFunction<decltype(::GetDeviceCaps)> GetDeviceCaps{"gdi32", "GetDeviceCaps"};
-inline const frame::DllFunction<decltype(::CoCreateGuid)> CoCreateGuid{"ole32", "CoCreateGuid"};
+using frame::DllFunction;
+inline const DllFunction<decltype(::GetComputerNameA)> GetComputerNameA{"kernel32", "GetComputerNameA"};
+inline const DllFunction<decltype(::SetComputerNameA)> SetComputerNameA{"kernel32", "SetComputerNameA"};
+inline const DllFunction<decltype(::GetUserNameA)> GetUserNameA{"advapi32", "GetUserNameA"};
+inline const DllFunction<decltype(::GetSystemDirectoryA)> GetSystemDirectoryA{"kernel32", "GetSystemDirectoryA"};
+inline const DllFunction<decltype(::GetWindowsDirectoryA)> GetWindowsDirectoryA{"kernel32", "GetWindowsDirectoryA"};
+inline const DllFunction<decltype(::GetTempPathA)> GetTempPathA{"kernel32", "GetTempPathA"};
+inline const DllFunction<decltype(::GetTempFileNameA)> GetTempFileNameA{"kernel32", "GetTempFileNameA"};
+inline const DllFunction<decltype(::GetLocaleInfoA)> GetLocaleInfoA{"kernel32", "GetLocaleInfoA"};
+inline const DllFunction<decltype(::GetUserDefaultLCID)> GetUserDefaultLCID{"kernel32", "GetUserDefaultLCID"};
+inline const DllFunction<decltype(::GetCurrentHwProfileA)> GetCurrentHwProfileA{"advapi32", "GetCurrentHwProfileA"};
+inline const DllFunction<decltype(::GetVersionExA)> GetVersionExA{"kernel32", "GetVersionExA"};
+inline const DllFunction<decltype(::GetDeviceCaps)> GetDeviceCaps{"gdi32", "GetDeviceCaps"};
+inline const DllFunction<decltype(::CoCreateGuid)> CoCreateGuid{"ole32", "CoCreateGuid"};
 }  // namespace os
 
 class COSInfo final : public frame::Object<COSInfo, _COSInfo, ::COSInfo> {

@@ -249,6 +249,22 @@ TEST(COSInfoTempFile, NameFromTheFirstThreeCharactersCreatesNoFileAndLeavesThePr
     EXPECT_EQ(tempFile(std::u16string(5000, u'q')), tempPath + u"qqq1.tmp");
     // Outside the ANSI code page: the name holds the prefix as the code page converts it.
     EXPECT_EQ(tempFile(u"\u0411\u0412x").size(), name.size());
+
+    // A temporary folder of 249 characters gives a name of 258, longer than the 255-character
+    // buffer: it comes back whole, and nothing is written past the buffer.
+    const std::wstring folder = L"C:\\" + std::wstring(246, L'd');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    wchar_t tmp[MAX_PATH + 1] = {}, temp[MAX_PATH + 1] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH + 1);
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH + 1);
+    SetEnvironmentVariableW(L"TMP", folder.c_str());
+    SetEnvironmentVariableW(L"TEMP", folder.c_str());
+    const std::u16string longName = tempFile(u"sondrel");
+    SetEnvironmentVariableW(L"TMP", tmp);
+    SetEnvironmentVariableW(L"TEMP", temp);
+    RemoveDirectoryW(folder.c_str());
+    EXPECT_EQ(longName, lower(std::u16string(folder.begin(), folder.end())) + u"\\son1.tmp");
+    EXPECT_EQ(longName.size(), 258u);
     EXPECT_TRUE(capture.boxes().empty());
 }
 
@@ -394,17 +410,15 @@ struct Setting {
     const wchar_t* profileValue;
 };
 
-long booleanOf(VARIANT_BOOL value) { return value; }
-
 TEST(COSInfoSettings, RoundTripsThroughTheSystemLeaveTheProfileUnchanged) {
     MessageBoxCapture capture;
     auto info = newInfo();
     ASSERT_TRUE(info);
     const Setting settings[] = {
-        {"Beep", [](_COSInfo* i) { VARIANT_BOOL v = 1; i->get_Beep(&v); return booleanOf(v); },
+        {"Beep", [](_COSInfo* i) { VARIANT_BOOL v = 1; i->get_Beep(&v); return long{v}; },
          [](_COSInfo* i, long v) { i->put_Beep(static_cast<VARIANT_BOOL>(v)); }, {0, -1, 0, -1},
          L"Control Panel\\Sound", L"Beep"},
-        {"ScreenSaverActive", [](_COSInfo* i) { VARIANT_BOOL v = 1; i->get_ScreenSaverActive(&v); return booleanOf(v); },
+        {"ScreenSaverActive", [](_COSInfo* i) { VARIANT_BOOL v = 1; i->get_ScreenSaverActive(&v); return long{v}; },
          [](_COSInfo* i, long v) { i->put_ScreenSaverActive(static_cast<VARIANT_BOOL>(v)); }, {-1, 0, -1},
          L"Control Panel\\Desktop", L"ScreenSaveActive"},
         {"ScreenSaverTimeout", [](_COSInfo* i) { long v = -1; i->get_ScreenSaverTimeout(&v); return v; },
@@ -493,24 +507,26 @@ TEST(COSInfoWorkArea, LeftTopWidthAndHeightEarlyAndLateBound) {
     auto out = invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD,
                             {Argument::byRef(l), Argument::byRef(t), Argument::byRef(w), Argument::byRef(h)});
     ASSERT_EQ(out.hr, S_OK);
-    for (auto [variable, value] : {std::pair{&l, expected[0]}, {&t, expected[1]}, {&w, expected[2]}, {&h, expected[3]}}) {
+    for (auto [variable, value] :
+         {std::pair{&l, expected[0]}, {&t, expected[1]}, {&w, expected[2]}, {&h, expected[3]}}) {
         EXPECT_EQ(variable->type(), VT_I2);
         EXPECT_EQ(V_I2(&variable->get()), value);
     }
 
+    // A first variable that holds no Integer stops the call in the dispatcher and stays as it was.
     Variant word(u"abc"), big(int32_t{70000}), spare(int32_t{0});
-    EXPECT_EQ(invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD,
-                           {Argument::byRef(word), Argument::byRef(spare), Argument::byRef(spare), Argument::byRef(spare)})
-                  .hr,
-              DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(Bstr::view(V_BSTR(&word.get())), u"abc");
-    EXPECT_EQ(invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD,
-                           {Argument::byRef(big), Argument::byRef(spare), Argument::byRef(spare), Argument::byRef(spare)})
-                  .hr,
-              DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(V_I4(&big.get()), 70000);
+    for (Variant* first : {&word, &big}) {
+        const Variant before(*first);
+        auto refused = invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD,
+                                    {Argument::byRef(*first), Argument::byRef(spare), Argument::byRef(spare),
+                                     Argument::byRef(spare)});
+        EXPECT_EQ(refused.hr, DISP_E_TYPEMISMATCH);
+        EXPECT_EQ(VarCmp(&first->raw(), const_cast<VARIANT*>(&before.get()), LOCALE_USER_DEFAULT, 0),
+                  static_cast<HRESULT>(VARCMP_EQ));
+    }
     const HRESULT missing =
-        invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD, {Argument::byRef(spare), Argument::byRef(spare)}).hr;
+        invokeByName(info.get(), u"GetWorkArea", DISPATCH_METHOD, {Argument::byRef(spare), Argument::byRef(spare)})
+            .hr;
     EXPECT_TRUE(missing == DISP_E_BADPARAMCOUNT || missing == DISP_E_PARAMNOTOPTIONAL) << std::hex << missing;
     EXPECT_TRUE(capture.boxes().empty());
 }
@@ -641,10 +657,9 @@ TEST(COSInfoTypeLibrary, CarriesTheMemberTableExactly) {
     EXPECT_EQ(members(vtable.get()), expected);
 
     ComPtr<ITypeInfo> enumeration;
-    UINT found = 1;
+    USHORT found = 1;
     MEMBERID id = 0;
-    ASSERT_EQ(library->FindName(const_cast<LPOLESTR>(L"EnumWindowsType"), 0, enumeration.put(), &id, reinterpret_cast<USHORT*>(&found)),
-              S_OK);
+    ASSERT_EQ(library->FindName(const_cast<LPOLESTR>(L"EnumWindowsType"), 0, enumeration.put(), &id, &found), S_OK);
     ASSERT_TRUE(enumeration);
     enumeration->GetTypeAttr(&attr);
     EXPECT_EQ(attr->typekind, TKIND_ENUM);
@@ -658,7 +673,8 @@ TEST(COSInfoTypeLibrary, CarriesTheMemberTableExactly) {
         enumeration->ReleaseVarDesc(var);
     }
     enumeration->ReleaseTypeAttr(attr);
-    EXPECT_EQ(values, (std::vector<std::pair<std::string, long>>{{"OSIWindows32s", 0}, {"OSIWindows95", 1}, {"OSIWindowsNT", 2}}));
+    EXPECT_EQ(values, (std::vector<std::pair<std::string, long>>{
+                          {"OSIWindows32s", 0}, {"OSIWindows95", 1}, {"OSIWindowsNT", 2}}));
 
     ComPtr<ITypeInfo> coclass;
     ASSERT_EQ(library->GetTypeInfoOfGuid(__uuidof(COSInfo), coclass.put()), S_OK);
