@@ -262,3 +262,9 @@ TEST(ByReferenceVariants, MemberThatRanToItsEndGivesEveryArgumentItsDeclaredType
     EXPECT_EQ(small.type(), VT_I2);
     EXPECT_EQ(text.type(), VT_BSTR);
 }
+
+TEST(AccessorRows, StringRowsHoldTheirTextAsBstr) {
+    static_assert(std::is_same_v<frame::RowValue<BSTR>, frame::Bstr>);
+    static_assert(std::is_same_v<frame::RowValue<bool>, bool>);
+    EXPECT_EQ(frame::slotValue<frame::RowValue<BSTR>>(std::u16string(u"C:\\windows")).view(), u"C:\\windows");
+}

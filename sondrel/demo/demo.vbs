@@ -20,7 +20,11 @@ WScript.Echo "Windows:                " & os.OSMajorVersion & "." & os.OSMinorVe
              " " & os.OSAdditional & " (" & osTypeText & ")"
 WScript.Echo "Computer name:          " & os.ComputerName
 WScript.Echo "User name:              " & os.UserName
-WScript.Echo "Default user, company:  " & os.DefaultUserName & ", " & os.DefaultCompanyName
+Function OrNotSet(text)
+    OrNotSet = text
+    If text = "" Then OrNotSet = "(not set)"
+End Function
+WScript.Echo "Default user, company:  " & OrNotSet(os.DefaultUserName) & ", " & OrNotSet(os.DefaultCompanyName)
 WScript.Echo "Hardware profile:       " & os.CurrentHardwareProfile
 WScript.Echo "Language:               " & os.Language
 WScript.Echo "Windows directory:      " & os.WindowsDirectory
