@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "common/testing/harness.h"
-#include "common/text.h"
 #include "sondrel_h.h"
 
 using frame::Argument;
@@ -268,33 +267,6 @@ TEST(COSInfoTempFile, NameFromTheFirstThreeCharactersCreatesNoFileAndLeavesThePr
     EXPECT_TRUE(capture.boxes().empty());
 }
 
-TEST(COSInfoTempFile, ScriptVariablesAsPrefixAreConvertedAndKeptOrRefused) {
-    MessageBoxCapture capture;
-    auto info = newInfo();
-    ASSERT_TRUE(info);
-    const std::u16string tempPath = lower(text(info.get(), &_COSInfo::get_TempPath));
-    Variant empty, number(12345), word(u"abcdef");
-    Variant null;
-    V_VT(&null.raw()) = VT_NULL;
-    const struct {
-        Variant* variable;
-        std::u16string name;
-    } cases[] = {{&empty, u"1.tmp"}, {&number, u"1231.tmp"}, {&word, u"abc1.tmp"}};
-    // The variable comes back as the String the member read, its text unchanged.
-    for (const auto& c : cases) {
-        const std::u16string before = frame::variantText(c.variable->get());
-        auto out = invokeByName(info.get(), u"TempFile", DISPATCH_PROPERTYGET, {Argument::byRef(*c.variable)});
-        ASSERT_EQ(out.hr, S_OK) << narrow(c.name);
-        EXPECT_EQ(lower(std::u16string(Bstr::view(V_BSTR(&out.result.get())))), tempPath + c.name);
-        ASSERT_EQ(c.variable->type(), VT_BSTR);
-        EXPECT_EQ(Bstr::view(V_BSTR(&c.variable->get())), before);
-    }
-    auto refused = invokeByName(info.get(), u"TempFile", DISPATCH_PROPERTYGET, {Argument::byRef(null)});
-    EXPECT_EQ(refused.hr, DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(null.type(), VT_NULL);
-    EXPECT_TRUE(capture.boxes().empty());
-}
-
 // ---------------------------------------------------------------- version and display
 
 // The probe program beside this test, run as a fresh process; its one line split at '|':
@@ -439,21 +411,6 @@ TEST(COSInfoSettings, RoundTripsThroughTheSystemLeaveTheProfileUnchanged) {
     EXPECT_TRUE(capture.boxes().empty());
 }
 
-TEST(COSInfoSettings, LateBoundLetsTakeScriptValues) {
-    auto info = newInfo();
-    ASSERT_TRUE(info);
-    long original = 0;
-    info->get_ScreenSaverTimeout(&original);
-    EXPECT_EQ(invokeByName(info.get(), u"ScreenSaverTimeout", DISPATCH_PROPERTYPUT, {Variant(u"600")}).hr, S_OK);
-    EXPECT_EQ(frame::LateBound(info.get()).get(u"ScreenSaverTimeout").get().lVal, 600);
-    info->put_ScreenSaverTimeout(original);
-    VARIANT_BOOL beep = 0;
-    info->get_Beep(&beep);
-    frame::LateBound(info.get()).put(u"Beep", Variant::boolean(!beep));
-    EXPECT_EQ(V_BOOL(&frame::LateBound(info.get()).get(u"Beep").get()), beep ? VARIANT_FALSE : VARIANT_TRUE);
-    info->put_Beep(beep);
-}
-
 // ---------------------------------------------------------------- computer name
 
 TEST(COSInfoComputerName, LetNamesTheMachineAndRefusesANameTheCodePageCannotCarry) {
@@ -531,29 +488,7 @@ TEST(COSInfoWorkArea, LeftTopWidthAndHeightEarlyAndLateBound) {
     EXPECT_TRUE(capture.boxes().empty());
 }
 
-// ---------------------------------------------------------------- late binding and the type library
-
-TEST(COSInfoLateBound, EveryReadAnswersByNameWithItsType) {
-    MessageBoxCapture capture;
-    auto info = newInfo();
-    ASSERT_TRUE(info);
-    const std::pair<const char16_t*, VARTYPE> reads[] = {
-        {u"Beep", VT_BOOL},           {u"ComputerName", VT_BSTR},       {u"CurrentHardwareProfile", VT_BSTR},
-        {u"DefaultCompanyName", VT_BSTR}, {u"DefaultUserName", VT_BSTR}, {u"DisplayColors", VT_I4},
-        {u"GUID", VT_BSTR},           {u"Language", VT_BSTR},           {u"LargeFonts", VT_BOOL},
-        {u"OSAdditional", VT_BSTR},   {u"OSBuild", VT_I4},              {u"OSMajorVersion", VT_I4},
-        {u"OSMinorVersion", VT_I4},   {u"ScreenSaverActive", VT_BOOL},  {u"ScreenSaverTimeout", VT_I4},
-        {u"SystemDirectory", VT_BSTR}, {u"TempPath", VT_BSTR},          {u"UserName", VT_BSTR},
-        {u"WindowsDirectory", VT_BSTR}, {u"WindowsType", VT_I4},
-    };
-    for (auto [name, type] : reads) {
-        auto out = invokeByName(info.get(), name, DISPATCH_PROPERTYGET, {});
-        EXPECT_EQ(out.hr, S_OK) << narrow(name);
-        EXPECT_EQ(out.result.type(), type) << narrow(name);
-    }
-    EXPECT_EQ(V_I4(&invokeByName(info.get(), u"WindowsType", DISPATCH_PROPERTYGET, {}).result.get()), OSIWindowsNT);
-    EXPECT_TRUE(capture.boxes().empty());
-}
+// ---------------------------------------------------------------- the type library
 
 std::string typeText(ITypeInfo* info, const TYPEDESC& desc) {
     switch (desc.vt) {
