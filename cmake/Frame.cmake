@@ -8,6 +8,8 @@
 #                                                type library + header generated from an IDL, embedded in <target>
 #   frame_wine_test(<name> SOURCES .. LIBS .. [DEPENDS ..])
 #                                                cross-compiled GoogleTest program run under Wine by CTest
+#   frame_widl_tlb(<output.tlb> <file.idl> [32|64])
+#                                                a type library straight from widl (no names applied)
 
 set(FRAME_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
 if(NOT TARGET gtest)
@@ -15,6 +17,26 @@ if(NOT TARGET gtest)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(${FRAME_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
+
+# The build step after widl that gives type library items their LIBRARY_NAME
+# names (common/frame.idl, common/typelib_names.h). It runs on the build
+# machine, so every configuration builds it with the host compiler.
+if(WIN32)
+  find_program(FRAME_HOST_CXX NAMES c++ g++ REQUIRED)
+else()
+  set(FRAME_HOST_CXX ${CMAKE_CXX_COMPILER})
+endif()
+set(FRAME_TYPELIB_NAMES ${CMAKE_BINARY_DIR}/host/typelib_names)
+set(frame_typelib_names_sources ${CMAKE_SOURCE_DIR}/common/typelib_names.cpp
+    ${CMAKE_SOURCE_DIR}/common/typelib_names_tool.cpp)
+add_custom_command(
+  OUTPUT ${FRAME_TYPELIB_NAMES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+  COMMAND ${FRAME_HOST_CXX} -std=c++20 -O2 -I${CMAKE_SOURCE_DIR} -o ${FRAME_TYPELIB_NAMES}
+          ${frame_typelib_names_sources}
+  DEPENDS ${frame_typelib_names_sources} ${CMAKE_SOURCE_DIR}/common/typelib_names.h
+  COMMENT "host tool typelib_names")
+add_custom_target(frame_typelib_names_tool DEPENDS ${FRAME_TYPELIB_NAMES})
 
 set(FRAME_DIST_DIR ${CMAKE_SOURCE_DIR}/dist/${FRAME_ARCH} CACHE PATH "Deliverables folder")
 set(FRAME_WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
@@ -51,10 +73,11 @@ function(frame_type_library target name)
       -L /usr/lib/i386-linux-gnu/wine/i386-windows -I${CMAKE_SOURCE_DIR})
   add_custom_command(
     OUTPUT ${gen}/${name}.tlb ${gen}/${lower}_h.h ${gen}/${lower}_i.c
-    COMMAND widl ${widl_flags} -t -o ${gen}/${name}.tlb ${idl}
+    COMMAND widl ${widl_flags} -t -o ${gen}/${name}.widl.tlb ${idl}
+    COMMAND ${FRAME_TYPELIB_NAMES} ${gen}/${name}.widl.tlb ${gen}/${name}.tlb
     # FRAME_HEADER: the C++ header leaves out defaults a C++ signature cannot take.
     COMMAND widl ${widl_flags} -DFRAME_HEADER -h -H ${gen}/${lower}_h.h -u -U ${gen}/${lower}_i.c ${idl}
-    DEPENDS ${idl}
+    DEPENDS ${idl} ${CMAKE_SOURCE_DIR}/common/frame.idl ${FRAME_TYPELIB_NAMES}
     COMMENT "widl ${L_IDL}")
   string(REPLACE "." ";" ver "${L_VERSION}")
   list(GET ver 0 FRAME_VERSION_MAJOR)
@@ -65,6 +88,7 @@ function(frame_type_library target name)
   configure_file(${CMAKE_SOURCE_DIR}/common/library.rc.in ${gen}/${name}.rc @ONLY)
   set_source_files_properties(${gen}/${name}.rc PROPERTIES OBJECT_DEPENDS ${gen}/${name}.tlb)
   add_custom_target(${name}_generated DEPENDS ${gen}/${name}.tlb ${gen}/${lower}_h.h)
+  add_dependencies(${name}_generated frame_typelib_names_tool)
   target_sources(${target} PRIVATE ${gen}/${name}.rc)
   target_include_directories(${target} PRIVATE ${gen} ${CMAKE_CURRENT_SOURCE_DIR})
   add_dependencies(${target} ${name}_generated)
@@ -123,4 +147,20 @@ function(frame_bench name)
   if(B_DEPENDS)
     add_dependencies(${name} ${B_DEPENDS})
   endif()
+endfunction()
+
+# A type library straight from widl, for the tests of the build step that
+# follows it: frame_widl_tlb(<output.tlb> <file.idl> 32|64)
+function(frame_widl_tlb output idl bits)
+  if(bits STREQUAL "64")
+    set(target_flags --win64 -m64)
+  else()
+    set(target_flags --win32 -m32)
+  endif()
+  add_custom_command(
+    OUTPUT ${output}
+    COMMAND widl ${target_flags} -I/usr/include/wine/wine/windows -L /usr/lib/i386-linux-gnu/wine/i386-windows
+            -I${CMAKE_SOURCE_DIR} -t -o ${output} ${idl}
+    DEPENDS ${idl} ${CMAKE_SOURCE_DIR}/common/frame.idl
+    COMMENT "widl ${idl}")
 endfunction()

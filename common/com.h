@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace frame {
 
@@ -94,6 +95,7 @@ public:
     Variant(int32_t value) : Variant() { V_VT(&v_) = VT_I4; V_I4(&v_) = value; }
     Variant(Bstr text) : Variant() { V_VT(&v_) = VT_BSTR; V_BSTR(&v_) = text.detach(); }
     Variant(std::u16string_view text) : Variant(Bstr(text)) {}
+    Variant(const std::u16string& text) : Variant(Bstr(text)) {}
     Variant(const char16_t* text) : Variant(Bstr(text)) {}
     static Variant boolean(bool value) {
         Variant v; V_VT(&v.v_) = VT_BOOL; V_BOOL(&v.v_) = value ? VARIANT_TRUE : VARIANT_FALSE; return v;
@@ -113,6 +115,27 @@ public:
 private:
     static void check(HRESULT hr);
     VARIANT v_;
+};
+
+// A safe array, destroyed unless handed on with detach().
+class SafeArray {
+public:
+    SafeArray() = default;
+    SafeArray(SafeArray&& other) noexcept : a_(std::exchange(other.a_, nullptr)) {}
+    SafeArray& operator=(SafeArray other) noexcept { std::swap(a_, other.a_); return *this; }
+    SafeArray(const SafeArray&) = delete;
+    ~SafeArray() { if (a_) SafeArrayDestroy(a_); }
+
+    static SafeArray attach(SAFEARRAY* a) { SafeArray s; s.a_ = a; return s; }
+    // One dimension, lower bound 0, a String per item.
+    static SafeArray ofStrings(const std::vector<std::u16string>& items);
+
+    SAFEARRAY* get() const { return a_; }
+    SAFEARRAY** put() { *this = SafeArray(); return &a_; }
+    SAFEARRAY* detach() { return std::exchange(a_, nullptr); }
+
+private:
+    SAFEARRAY* a_ = nullptr;
 };
 
 // Kernel, registry and GDI handles owned with traits chosen per kind.
@@ -151,7 +174,17 @@ struct NullHandleTraits {
     static void close(type h) { Close(h); }
 };
 
+// A handle whose invalid value is INVALID_HANDLE_VALUE (files, find handles).
+template <auto Close>
+struct InvalidValueHandleTraits {
+    using type = HANDLE;
+    static type invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(type h) { Close(h); }
+};
+
 using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, CloseHandle>>;
+using UniqueFileHandle = UniqueHandle<InvalidValueHandleTraits<CloseHandle>>;
+using UniqueFindHandle = UniqueHandle<InvalidValueHandleTraits<FindClose>>;
 using UniqueHkey = UniqueHandle<NullHandleTraits<HKEY, RegCloseKey>>;
 using UniqueGlobal = UniqueHandle<NullHandleTraits<HGLOBAL, GlobalFree>>;
 using UniqueModule = UniqueHandle<NullHandleTraits<HMODULE, FreeLibrary>>;

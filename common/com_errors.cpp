@@ -40,6 +40,21 @@ RuntimeError currentError() {
     }
 }
 
+SafeArray SafeArray::ofStrings(const std::vector<std::u16string>& items) {
+    SafeArray array = attach(SafeArrayCreateVector(VT_BSTR, 0, static_cast<ULONG>(items.size())));
+    if (!array.a_) throw std::bad_alloc();
+    BSTR* data = nullptr;
+    check(SafeArrayAccessData(array.a_, reinterpret_cast<void**>(&data)));
+    bool complete = true;
+    for (size_t k = 0; k < items.size() && complete; ++k) {
+        data[k] = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(items[k].data()), static_cast<UINT>(items[k].size()));
+        complete = data[k] != nullptr;
+    }
+    SafeArrayUnaccessData(array.a_);
+    if (!complete) throw std::bad_alloc();
+    return array;
+}
+
 void Variant::check(HRESULT hr) {
     if (FAILED(hr)) raiseFromHresult(hr);
 }

@@ -1,14 +1,15 @@
 // Late-bound calls go through the type library's own dispatcher. Script hosts
 // pass every by-reference argument as a by-reference variant, which that
-// dispatcher refuses for a by-reference String, Long or Integer parameter; so
-// such arguments are converted into a temporary of the declared type, passed
-// by reference, and the member's value is written back into the caller's
-// variant afterwards.
+// dispatcher refuses for a by-reference String, Long, Integer or Object
+// parameter; and a property put's value arrives by value also where the let
+// takes it by reference. So such arguments are converted into a temporary of
+// the declared type, passed by reference, and the member's value is written
+// back into the caller's variant afterwards.
 #include <windows.h>
 #include <oleauto.h>
 
-#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "common/frame.h"
@@ -27,11 +28,13 @@ bool isScalar(VARTYPE vt) {
 }
 
 // The type a by-reference parameter points to, with enumerations and
-// aliases resolved; VT_EMPTY when the parameter is not a by-reference scalar.
-VARTYPE byRefScalarType(ITypeInfo* info, const TYPEDESC& desc) {
+// aliases resolved; VT_EMPTY when the parameter is not by reference to a
+// scalar, an object or a variant.
+VARTYPE byRefType(ITypeInfo* info, const TYPEDESC& desc) {
     if (desc.vt != VT_PTR || !desc.lptdesc) return VT_EMPTY;
     const TYPEDESC* target = desc.lptdesc;
-    if (isScalar(target->vt)) return target->vt;
+    if (isScalar(target->vt) || target->vt == VT_VARIANT || target->vt == VT_DISPATCH || target->vt == VT_UNKNOWN)
+        return target->vt;
     if (target->vt != VT_USERDEFINED) return VT_EMPTY;
     ComPtr<ITypeInfo> referenced;
     if (FAILED(info->GetRefTypeInfo(target->hreftype, referenced.put()))) return VT_EMPTY;
@@ -42,6 +45,14 @@ VARTYPE byRefScalarType(ITypeInfo* info, const TYPEDESC& desc) {
     else if (attr->typekind == TKIND_ALIAS && isScalar(attr->tdescAlias.vt)) vt = attr->tdescAlias.vt;
     referenced->ReleaseTypeAttr(attr);
     return vt;
+}
+
+// An argument as a value of the parameter's type (a by-reference argument
+// read through); false when it has none.
+bool convertArgument(const VARIANTARG& argument, VARTYPE target, Variant& value) {
+    VARIANTARG* source = const_cast<VARIANTARG*>(&argument);
+    if (target == VT_VARIANT) return SUCCEEDED(VariantCopyInd(value.put(), source));
+    return SUCCEEDED(VariantChangeType(value.put(), source, 0, target));
 }
 
 bool sameValue(const VARIANT& a, const VARIANT& b) {
@@ -79,104 +90,188 @@ private:
 };
 
 struct Converted {
-    UINT slot;              // position of the argument in call order
+    VARIANTARG* slot;       // the argument as the member receives it
+    VARTYPE target;         // the type the parameter points to
     VARIANT* caller;        // the caller's variant, written back; null for a by-value argument
     Variant value;          // what the member sees and may change
     Variant before;         // the value passed in, to tell whether the member assigned
 };
 
-// Whether a member has any by-reference scalar parameter, remembered per
-// member so that ordinary calls go straight to the type library's dispatcher.
-bool hasByRefScalars(ITypeInfo* info, DISPID id, WORD flags) {
+// A member's parameters as the conversion sees them, remembered per member so
+// that calls whose arguments already fit go straight to the type library's
+// dispatcher.
+struct Parameter {
+    VARTYPE target;   // the type a by-reference parameter points to; VT_EMPTY for any other
+    bool hasDefault;  // a declared default value
+};
+struct Shape {
+    std::vector<Parameter> parameters;
+    bool anyByRef = false;
+    bool objectGet = false;  // a property get whose result is an object
+};
+
+// Whether a function is a property get that returns an object. The dispatch
+// view of a dual interface gives the result as the function's type; the
+// interface view as an [out, retval] parameter.
+bool returnsObject(const FUNCDESC& f) {
+    if (f.invkind != INVOKE_PROPERTYGET) return false;
+    const TYPEDESC* result = &f.elemdescFunc.tdesc;
+    for (SHORT k = 0; k < f.cParams; ++k)
+        if ((f.lprgelemdescParam[k].paramdesc.wParamFlags & PARAMFLAG_FRETVAL) &&
+            f.lprgelemdescParam[k].tdesc.vt == VT_PTR)
+            result = f.lprgelemdescParam[k].tdesc.lptdesc;
+    return result->vt == VT_PTR || result->vt == VT_DISPATCH || result->vt == VT_UNKNOWN;
+}
+
+const Shape& shapeOf(ITypeInfo* info, DISPID id, WORD flags) {
     struct Known {
         ITypeInfo* info;
         DISPID id;
         WORD flags;
-        bool answer;
+        Shape shape;
     };
-    thread_local std::vector<Known> known;
+    thread_local std::deque<Known> known;  // references to its elements stay valid as it grows
     for (const Known& k : known)
-        if (k.info == info && k.id == id && k.flags == flags) return k.answer;
-    bool answer = false;
+        if (k.info == info && k.id == id && k.flags == flags) return k.shape;
+    Shape shape;
     FunctionDesc function(info, id, flags);
+    if (function.get()) shape.objectGet = returnsObject(*function.get());
     if (function.get())
-        for (SHORT k = 0; k < function.get()->cParams && !answer; ++k)
-            answer = byRefScalarType(info, function.get()->lprgelemdescParam[k].tdesc) != VT_EMPTY;
-    known.push_back({info, id, flags, answer});
-    return answer;
+        for (SHORT k = 0; k < function.get()->cParams; ++k) {
+            const ELEMDESC& param = function.get()->lprgelemdescParam[k];
+            if (param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) continue;
+            const Parameter p{byRefType(info, param.tdesc), (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0};
+            shape.parameters.push_back(p);
+            shape.anyByRef = shape.anyByRef || p.target != VT_EMPTY;
+        }
+    known.push_back({info, id, flags, std::move(shape)});
+    return known.back().shape;
+}
+
+bool isMissing(const VARIANTARG& argument) {
+    return V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND;
+}
+
+// Whether the type library's dispatcher takes an argument as it is: none
+// given, a parameter that is not by reference, the exact by-reference type,
+// or a missing one without a default of its own.
+bool takenAsIs(const VARIANTARG* argument, const Parameter& parameter) {
+    return !argument || parameter.target == VT_EMPTY || V_VT(argument) == (VT_BYREF | parameter.target) ||
+           (isMissing(*argument) && !parameter.hasDefault);
+}
+
+VARIANTARG missingArgument() {
+    VARIANTARG missing;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    return missing;
+}
+
+// The type library's dispatcher. An object argument that is not of the
+// parameter's interface comes back from it as E_NOINTERFACE; to the caller
+// that is a type mismatch, as for any other argument of the wrong type.
+HRESULT standardInvoke(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result,
+                       EXCEPINFO* exception, UINT* argumentError) {
+    const HRESULT hr = info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    return hr == E_NOINTERFACE ? DISP_E_TYPEMISMATCH : hr;
+}
+
+// The collection rule done here rather than by the standard dispatcher,
+// which on this platform dereferences the returned object without a check:
+// a get that returns Nothing answers that the arguments do not fit.
+HRESULT invokeObjectIndex(ITypeInfo* info, void* instance, DISPID id, DISPPARAMS* params, VARIANT* result,
+                          EXCEPINFO* exception, UINT* argumentError) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    Variant object;
+    const HRESULT hr =
+        info->Invoke(instance, id, DISPATCH_PROPERTYGET, &none, object.put(), exception, argumentError);
+    if (FAILED(hr)) return hr;
+    if ((object.type() != VT_DISPATCH && object.type() != VT_UNKNOWN) || !V_UNKNOWN(&object.get()))
+        return DISP_E_BADPARAMCOUNT;
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(V_UNKNOWN(&object.get())->QueryInterface(IID_IDispatch, dispatch.putVoid())))
+        return DISP_E_NOTACOLLECTION;
+    return dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                            params, result, exception, argumentError);
 }
 
 }  // namespace
 
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
-    if (!params || !hasByRefScalars(info, id, flags))
-        return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    // More named arguments than arguments: what the standard dispatcher answers.
+    if (params && params->cNamedArgs > params->cArgs) return E_INVALIDARG;
+    const Shape& shape = shapeOf(info, id, flags);
+    const UINT declared = static_cast<UINT>(shape.parameters.size());
+    if (params && shape.objectGet && params->cArgs - params->cNamedArgs > declared)
+        return invokeObjectIndex(info, instance, id, params, result, exception, argumentError);
+    if (!params || !shape.anyByRef)
+        return standardInvoke(info, instance, id, flags, params, result, exception, argumentError);
+    const UINT named = params->cNamedArgs;
 
-    std::vector<Converted> converted;
-    FunctionDesc function(info, id, flags);
-    const UINT positional = params->cArgs - params->cNamedArgs;
-    // Arguments in call order (the array holds them last to first).
-    // Named arguments come first in the array, the positional ones last to first.
-    std::vector<VARIANTARG> callOrder(params->rgvarg + params->cNamedArgs, params->rgvarg + params->cArgs);
-    std::reverse(callOrder.begin(), callOrder.end());
-    UINT count = positional;
-    if (function.get()) {
-        const UINT declared = static_cast<UINT>(function.get()->cParams);
-        // A missing by-reference argument with a declared default gets that
-        // default through a temporary of its own.
-        if (params->cNamedArgs == 0) {
-            for (UINT k = positional; k < declared; ++k) {
-                const ELEMDESC& param = function.get()->lprgelemdescParam[k];
-                if ((param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) &&
-                    byRefScalarType(info, param.tdesc) != VT_EMPTY)
-                    count = k + 1;
-            }
-            VARIANTARG missing;
-            VariantInit(&missing);
-            V_VT(&missing) = VT_ERROR;
-            V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
-            callOrder.insert(callOrder.end(), count - positional, missing);
-        }
-        for (UINT k = 0; k < count && k < declared; ++k) {
-            const ELEMDESC& param = function.get()->lprgelemdescParam[k];
-            const VARTYPE target = byRefScalarType(info, param.tdesc);
-            if (target == VT_EMPTY) continue;
-            VARIANTARG& argument = callOrder[k];
-            if (V_VT(&argument) == (VT_BYREF | target)) continue;
-            const bool absent = V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND;
-            Converted c{k, nullptr, {}, {}};
-            VARIANTARG* source = &argument;
-            if (absent) {
-                if (!(param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) || !param.paramdesc.pparamdescex) continue;
-                source = &param.paramdesc.pparamdescex->varDefaultValue;
-            } else if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) {
-                c.caller = V_VARIANTREF(&argument);
-            }
-            if (FAILED(VariantChangeType(c.value.put(), source, 0, target))) {
-                if (argumentError) *argumentError = params->cArgs - 1 - k;
-                return DISP_E_TYPEMISMATCH;
-            }
-            c.before = c.value;
-            converted.push_back(std::move(c));
-        }
+    // The arguments as the member will receive them: named ones first, then
+    // the positional ones last to first.
+    std::vector<VARIANTARG> arguments(params->rgvarg, params->rgvarg + params->cArgs);
+    UINT positional = params->cArgs - named;
+    // A missing by-reference argument with a declared default gets that
+    // default through a temporary of its own.
+    UINT added = 0;
+    if (named == 0) {
+        for (UINT k = positional; k < declared; ++k)
+            if (shape.parameters[k].hasDefault && shape.parameters[k].target != VT_EMPTY) added = k + 1 - positional;
+        arguments.insert(arguments.begin(), added, missingArgument());
+        positional += added;
     }
-    if (converted.empty()) return info->Invoke(instance, id, flags, params, result, exception, argumentError);
+    // The argument of a declared parameter: positional, named by its index,
+    // or a property put's value (which belongs to the last parameter).
+    auto argumentOf = [&](UINT k) -> VARIANTARG* {
+        if (k < positional) return &arguments[arguments.size() - 1 - k];
+        for (UINT n = 0; n < named; ++n) {
+            const DISPID name = params->rgdispidNamedArgs[n];
+            if (name == static_cast<DISPID>(k) || (name == DISPID_PROPERTYPUT && k + 1 == declared))
+                return &arguments[n];
+        }
+        return nullptr;
+    };
+    bool fits = true;
+    for (UINT k = 0; k < declared && fits; ++k) fits = takenAsIs(argumentOf(k), shape.parameters[k]);
+    if (fits) return standardInvoke(info, instance, id, flags, params, result, exception, argumentError);
+
+    FunctionDesc function(info, id, flags);
+    std::vector<Converted> converted;
+    for (UINT k = 0; k < declared; ++k) {
+        VARIANTARG* argument = argumentOf(k);
+        if (takenAsIs(argument, shape.parameters[k])) continue;
+        const VARTYPE target = shape.parameters[k].target;
+        Converted c{argument, target, nullptr, {}, {}};
+        const VARIANTARG* source = argument;
+        if (isMissing(*argument)) {
+            const PARAMDESCEX* defaults = function.get()->lprgelemdescParam[k].paramdesc.pparamdescex;
+            if (!defaults) continue;
+            source = &defaults->varDefaultValue;
+        } else if (V_VT(argument) == (VT_BYREF | VT_VARIANT)) {
+            c.caller = V_VARIANTREF(argument);
+        }
+        if (!convertArgument(*source, target, c.value)) {
+            if (argumentError) *argumentError = static_cast<UINT>(argument - arguments.data()) - added;
+            return DISP_E_TYPEMISMATCH;
+        }
+        c.before = c.value;
+        converted.push_back(std::move(c));
+    }
 
     for (Converted& c : converted) {
-        VARIANTARG& argument = callOrder[c.slot];
-        VariantInit(&argument);
-        V_VT(&argument) = static_cast<VARTYPE>(VT_BYREF | c.value.type());
-        V_BYREF(&argument) = &V_UI8(&c.value.raw());
+        VariantInit(c.slot);
+        V_VT(c.slot) = static_cast<VARTYPE>(VT_BYREF | c.target);
+        if (c.target == VT_VARIANT) V_VARIANTREF(c.slot) = &c.value.raw();
+        else V_BYREF(c.slot) = &V_UI8(&c.value.raw());
     }
-    std::vector<VARIANTARG> arguments(callOrder.begin(), callOrder.begin() + count);
-    std::reverse(arguments.begin(), arguments.end());
-    arguments.insert(arguments.begin(), params->rgvarg, params->rgvarg + params->cNamedArgs);
     DISPPARAMS adapted = *params;
     adapted.rgvarg = arguments.data();
     adapted.cArgs = static_cast<UINT>(arguments.size());
     const uint32_t errorsBefore = memberErrorCount();
-    const HRESULT hr = info->Invoke(instance, id, flags, &adapted, result, exception, argumentError);
+    const HRESULT hr = standardInvoke(info, instance, id, flags, &adapted, result, exception, argumentError);
     const bool ranToItsEnd = SUCCEEDED(hr) && memberErrorCount() == errorsBefore;
 
     // A member that ran to its end gives the caller every by-reference

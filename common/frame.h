@@ -123,6 +123,12 @@ struct Slot<VARIANT> {
     static Variant zero() { return {}; }
     static void store(Variant& value, VARIANT* out) { *out = value.detach(); }
 };
+template <>
+struct Slot<SAFEARRAY*> {
+    using type = SafeArray;
+    static SafeArray zero() { return {}; }
+    static void store(SafeArray& value, SAFEARRAY** out) { *out = value.detach(); }
+};
 template <class I>
 struct Slot<I*> {
     using type = ComPtr<I>;
@@ -174,6 +180,14 @@ struct AutomationTypeOf<bool> {
 };
 template <class T>
 using AutomationType = typename AutomationTypeOf<T>::type;
+
+// The value behind a by-reference argument that a caller must pass; a null
+// pointer from an early-bound caller is "Argument not optional".
+template <class T>
+T requiredValue(const T* argument) {
+    if (!argument) raise(errArgumentNotOptional);
+    return *argument;
+}
 
 // ---------------------------------------------------------------- objects
 
@@ -247,8 +261,16 @@ public:
         ComPtr<ITypeInfo> ti = interfaceInfo();
         if (!ti) return TYPE_E_ELEMENTNOTFOUND;
         ComPtr<Interface> keepAlive(this);
-        return invokeThroughTypeInfo(ti.get(), static_cast<Interface*>(this), id, flags, params, result,
-                                     exception, argumentError);
+        // Members catch their own errors; what is left (memory for the argument
+        // adapter) must not cross into the host.
+        try {
+            return invokeThroughTypeInfo(ti.get(), static_cast<Interface*>(this), id, flags, params, result,
+                                         exception, argumentError);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
     }
 
     // ISupportErrorInfo
@@ -363,6 +385,16 @@ using RowValue = typename Slot<T>::type;
 #define FRAME_GET_LET(Name, Type, expression, statement) \
     FRAME_GET(Name, Type, expression)                    \
     FRAME_LET(Name, Type, statement)
+// A let whose value the type library passes by reference ([in, out] Type*):
+// the statement sees a copy, so the caller's variable is never written.
+#define FRAME_LET_BYREF(Name, Type, statement)                                                  \
+    HRESULT STDMETHODCALLTYPE put_##Name(frame::AutomationType<Type>* valueRef) override {      \
+        if (!valueRef) return E_POINTER;                                                        \
+        return member(u"" #Name, accessorPolicy, [&] {                                          \
+            const frame::AutomationType<Type> value = *valueRef;                                \
+            statement;                                                                          \
+        });                                                                                     \
+    }
 
 // ------------------------------------------------------ private procedures
 
@@ -418,6 +450,11 @@ HRESULT writeStored(ComPtr<I>& field, I* value) {
 
 // ------------------------------------------------- operating-system functions
 
+// A test switch: with FRAME_TEST_UNBIND set in the environment of the process
+// that loads the library, no function binds by name, so that every member's
+// way of reporting that failure can be seen.
+bool bindingsFailForTests();
+
 // An operating-system function bound by module and entry name at its first
 // call. A function that cannot be bound raises a run-time error in the member
 // that called it; after each call the thread's last-error code is kept.
@@ -441,7 +478,7 @@ public:
 
 private:
     Signature* bind() const {
-        if (!function_) function_ = reinterpret_cast<Signature*>(resolve(module_, entry_));
+        if (!function_ || bindingsFailForTests()) function_ = reinterpret_cast<Signature*>(resolve(module_, entry_));
         return function_;
     }
     static void* resolve(const char* moduleName, const char* entryName);

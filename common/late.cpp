@@ -16,6 +16,16 @@ VARIANTARG Argument::arg() const {
     return a;
 }
 
+HRESULT dispatchIdOf(IDispatch* object, const char16_t* name, DISPID* id) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(wide(name))};
+    const HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, id);
+    if (hr != E_NOTIMPL) return hr;
+    // Script objects (a VBScript class, say) look names up only through IDispatchEx.
+    ComPtr<IDispatchEx> extended;
+    if (FAILED(object->QueryInterface(__uuidof(IDispatchEx), extended.putVoid()))) return hr;
+    return extended->GetDispID(Bstr(name).get(), fdexNameCaseInsensitive, id);
+}
+
 InvokeOutcome invokeByName(IDispatch* object, const char16_t* name, WORD flags,
                            std::initializer_list<Argument> args) {
     InvokeOutcome out;
@@ -26,8 +36,7 @@ InvokeOutcome invokeByName(IDispatch* object, const char16_t* name, WORD flags,
         return out;
     }
     DISPID id = 0;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(wide(name))};
-    out.hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    out.hr = dispatchIdOf(object, name, &id);
     if (FAILED(out.hr)) {
         out.errorNumber = errNoSuchMember;
         out.description = standardDescription(errNoSuchMember);

@@ -3,6 +3,7 @@
 // makes them). A failed call raises the run-time error it reports.
 #include <windows.h>
 #include <oleauto.h>
+#include <dispex.h>
 
 #include <initializer_list>
 #include <vector>
@@ -37,6 +38,10 @@ private:
     Variant value_;
     Variant* ref_ = nullptr;
 };
+
+// The dispatch identifier of a member name: GetIDsOfNames, or for an object
+// that answers it with E_NOTIMPL, IDispatchEx::GetDispID (case-insensitive).
+HRESULT dispatchIdOf(IDispatch* object, const char16_t* name, DISPID* id);
 
 InvokeOutcome invokeByName(IDispatch* object, const char16_t* name, WORD flags, std::initializer_list<Argument> args);
 

@@ -62,7 +62,14 @@ void setLastDllError(uint32_t code) { t_lastDllError = code; }
 uint32_t memberErrorCount() { return t_memberErrors; }
 void countMemberError() { ++t_memberErrors; }
 
+bool bindingsFailForTests() {
+    static const bool fail = GetEnvironmentVariableW(L"FRAME_TEST_UNBIND", nullptr, 0) > 0;
+    return fail;
+}
+
 void* resolveDllFunction(const char* moduleName, const char* entryName) {
+    if (bindingsFailForTests())
+        raise(errDllEntryPoint, u"Can't find DLL entry point " + ascii(entryName) + u" in " + ascii(moduleName));
     // Modules bound by name stay loaded for the life of the process, as the
     // functions taken from them are kept.
     HMODULE handle = GetModuleHandleA(moduleName);

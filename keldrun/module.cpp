@@ -2,6 +2,8 @@
 #include "common/frame.h"
 #include "keldrun/security/crypt_class.h"
 #include "keldrun/security/security_class.h"
+#include "keldrun/files/file_sys_object.h"
+#include "keldrun/files/folder_sys_object.h"
 
 namespace frame {
 
@@ -9,6 +11,8 @@ const Library& thisLibrary() {
     static const ClassEntry classes[] = {
         keldrun::SimpleCrypt::entry(),
         keldrun::Security::entry(),
+        keldrun::FileSysObject::entry(),
+        keldrun::FolderSysObject::entry(),
     };
     static const Library library{u"Keldrun", classes, sizeof(classes) / sizeof(classes[0])};
     return library;

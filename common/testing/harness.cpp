@@ -1,5 +1,9 @@
 #include "common/testing/harness.h"
 
+#include <cstdint>
+
+#include "common/screen.h"
+
 namespace frame::testing {
 namespace {
 
@@ -70,6 +74,36 @@ void pumpMessages(DWORD milliseconds) {
         }
         if (milliseconds) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     } while (GetTickCount() - start < milliseconds);
+}
+
+bool pumpUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        if (condition()) return true;
+        pumpMessages(5);
+    }
+    return condition();
+}
+
+COLORREF screenPixel(int x, int y) {
+    WindowDc screen(nullptr);
+    return GetPixel(screen.get(), x, y);
+}
+
+std::vector<COLORREF> screenArea(const RECT& area) {
+    std::vector<COLORREF> pixels;
+    for (std::uint32_t p : captureScreen(area)) pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    return pixels;
+}
+
+void registerPlainWindowClass(const char* name, COLORREF background) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(background);  // the class's for the program's life
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
 }
 
 std::string narrow(const std::u16string& text) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,14 @@ public:
 
 // Pumps this thread's messages for about the given time.
 void pumpMessages(DWORD milliseconds);
+// Pumps until the condition holds or the time is up; true when it holds at the end.
+bool pumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 5000);
+// A pixel as the screen shows it.
+COLORREF screenPixel(int x, int y);
+// An area of the screen, row by row, as COLORREF values; empty if it cannot be read.
+std::vector<COLORREF> screenArea(const RECT& area);
+// A window class of this program whose windows show one colour and do nothing else.
+void registerPlainWindowClass(const char* name, COLORREF background);
 
 std::string narrow(const std::u16string& text);
 

@@ -26,7 +26,35 @@ Check text = "abab", "String by-reference output reaches the script"
 
 Check probe.Defaulted() = "100 none", "missing optional arguments take their defaults"
 
+' Object and Variant variables by reference, and a let that takes its value by reference.
+Dim other : Set other = CreateObject("FrameProbe.FrameProbe")
+Dim target : Set target = probe
+probe.ReplaceObject target, other
+Check target Is other, "an object variable comes back replaced"
+Dim anything : anything = 42
+probe.Bracket anything
+Check anything = "[42]", "a Variant variable comes back changed"
+probe.Limit = 12
+Check probe.Limit = 12, "a by-reference let takes a literal"
+Dim limit : limit = "13"
+probe.Limit = limit
+Check probe.Limit = 13 And limit = "13", "a by-reference let takes a variable and leaves it as it was"
+
+' A VBScript class object stands in for a host object: its names are found
+' through IDispatchEx, since it answers GetIDsOfNames with E_NOTIMPL.
+Class Shape
+    Public Size
+    Public Property Get Colour : Colour = "red" : End Property
+End Class
+Dim shape : Set shape = New Shape
+shape.Size = 7
+Check probe.ReadProperty(shape, "Size") = 7, "a script object's field is read by name"
+Check probe.ReadProperty(shape, "colour") = "red", "a script object's property is read by name, any case"
+
 On Error Resume Next
+Call probe.ReadProperty(shape, "Weight")
+Check Err.Number = 438, "a name the script object lacks is error 438 (got " & Err.Number & ")"
+Err.Clear
 probe.FailToCaller 9, "Subscript out of range"
 Check Err.Number = 9, "error passed to the caller keeps its number (got " & Err.Number & ")"
 Check Err.Description = "Subscript out of range", "and its description"

@@ -2,6 +2,7 @@
 
 #include "common/convert.h"
 #include "common/late.h"
+#include "common/text.h"
 
 namespace probe {
 
@@ -87,6 +88,33 @@ HRESULT FrameProbe::NestedFailure(long* result) {
         frame::LateBound self(frame::ComPtr<IDispatch>(static_cast<IDispatch*>(this->self())));
         self.call(u"FailToCaller", {static_cast<int32_t>(0x80004005), u"inner failure"});
         return 1L;
+    });
+}
+
+HRESULT FrameProbe::ReplaceObject(IDispatch** target, IDispatch* with) {
+    return member(u"ReplaceObject", Caller, [&] {
+        if (with) with->AddRef();
+        if (IDispatch* previous = std::exchange(*target, with)) previous->Release();
+    });
+}
+
+HRESULT FrameProbe::ReadProperty(IDispatch* target, BSTR name, VARIANT* result) {
+    return member(u"ReadProperty", Caller, result, [&] {
+        return frame::LateBound(target).get(frame::Bstr::copy(name).str().c_str());
+    });
+}
+
+HRESULT FrameProbe::Bracket(VARIANT* value) {
+    return member(u"Bracket", Caller, [&] {
+        frame::Variant text(frame::Bstr(u"[" + frame::variantText(*value) + u"]"));
+        VariantClear(value);
+        *value = text.detach();
+HRESULT FrameProbe::Names(long count, SAFEARRAY** result) {
+    return member(u"Names", Caller, result, [&] {
+        if (count < 0) frame::raise(frame::errInvalidProcedureCall);
+        std::vector<std::u16string> names;
+        for (long k = 0; k < count; ++k) names.push_back(frame::decimal(k));
+        return frame::SafeArray::ofStrings(names);
     });
 }
 

@@ -19,10 +19,17 @@ public:
     HRESULT STDMETHODCALLTYPE Defaulted(long* amount, BSTR label, BSTR* result) override;
     HRESULT STDMETHODCALLTYPE FailSilently(VARIANT_BOOL* result) override;
     HRESULT STDMETHODCALLTYPE NestedFailure(long* result) override;
+    HRESULT STDMETHODCALLTYPE ReplaceObject(IDispatch** target, IDispatch* with) override;
+    HRESULT STDMETHODCALLTYPE ReadProperty(IDispatch* target, BSTR name, VARIANT* result) override;
+    HRESULT STDMETHODCALLTYPE Bracket(VARIANT* value) override;
+    FRAME_GET(Limit, long, limit_)
+    FRAME_LET_BYREF(Limit, long, limit_ = value)
+    HRESULT STDMETHODCALLTYPE Names(long count, SAFEARRAY** result) override;
 
 private:
     long value_ = 0;
     long statements_ = 0;
+    long limit_ = 0;
 };
 
 }  // namespace probe

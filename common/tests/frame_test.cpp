@@ -204,6 +204,142 @@ TEST(OptionalArguments, MissingArgumentsTakeTheirDeclaredDefaults) {
     EXPECT_EQ(Bstr::view(V_BSTR(&skipped.result.get())), u"100 x");
 }
 
+TEST(ByReferenceVariants, ObjectVariablesAreReplacedThroughTheirVariant) {
+    auto probe = newProbe();
+    auto other = newProbe();
+    Variant variable = Variant::object(probe.get());
+    auto out = invokeByName(probe.get(), u"ReplaceObject", DISPATCH_METHOD,
+                            {Argument::byRef(variable), Variant::object(other.get())});
+    ASSERT_EQ(out.hr, S_OK);
+    ASSERT_EQ(variable.type(), VT_DISPATCH);
+    EXPECT_EQ(V_DISPATCH(&variable.get()), static_cast<IDispatch*>(other.get()));
+    // Nothing in, an object out; and back to Nothing.
+    Variant nothing = Variant::object(nullptr);
+    invokeByName(probe.get(), u"ReplaceObject", DISPATCH_METHOD, {Argument::byRef(nothing), Variant::object(other.get())});
+    EXPECT_EQ(V_DISPATCH(&nothing.get()), static_cast<IDispatch*>(other.get()));
+    invokeByName(probe.get(), u"ReplaceObject", DISPATCH_METHOD, {Argument::byRef(nothing), Variant::object(nullptr)});
+    EXPECT_EQ(nothing.type(), VT_DISPATCH);
+    EXPECT_EQ(V_DISPATCH(&nothing.get()), nullptr);
+    // A number is no object.
+    Variant number(5);
+    auto mismatch = invokeByName(probe.get(), u"ReplaceObject", DISPATCH_METHOD,
+                                 {Argument::byRef(number), Variant::object(other.get())});
+    EXPECT_EQ(mismatch.hr, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(V_I4(&number.get()), 5);
+}
+
+TEST(ByReferenceVariants, VariantParametersTakeVariablesAndValues) {
+    auto probe = newProbe();
+    Variant variable(42);
+    ASSERT_EQ(invokeByName(probe.get(), u"Bracket", DISPATCH_METHOD, {Argument::byRef(variable)}).hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&variable.get())), u"[42]");
+    // A value has no variable to write back to; the call still works.
+    EXPECT_EQ(invokeByName(probe.get(), u"Bracket", DISPATCH_METHOD, {Variant(u"x")}).hr, S_OK);
+}
+
+TEST(ByReferenceLet, ValueArrivesByValueOrAsAVariableAndIsNeverWritten) {
+    auto probe = newProbe();
+    auto limit = [&] { return V_I4(&invokeByName(probe.get(), u"Limit", DISPATCH_PROPERTYGET, {}).result.get()); };
+    // By value, of another type (a literal in JScript or VBScript).
+    ASSERT_EQ(invokeByName(probe.get(), u"Limit", DISPATCH_PROPERTYPUT, {Variant(u"12")}).hr, S_OK);
+    EXPECT_EQ(limit(), 12);
+    // As a script variable.
+    Variant variable(13);
+    ASSERT_EQ(invokeByName(probe.get(), u"Limit", DISPATCH_PROPERTYPUT, {Argument::byRef(variable)}).hr, S_OK);
+    EXPECT_EQ(limit(), 13);
+    EXPECT_EQ(V_I4(&variable.get()), 13);
+    // Early-bound.
+    long value = 14;
+    EXPECT_EQ(probe->put_Limit(&value), S_OK);
+    EXPECT_EQ(value, 14);
+    EXPECT_EQ(limit(), 14);
+    EXPECT_EQ(probe->put_Limit(nullptr), E_POINTER);
+    auto mismatch = invokeByName(probe.get(), u"Limit", DISPATCH_PROPERTYPUT, {Variant(u"many")});
+    EXPECT_EQ(mismatch.errorNumber, frame::errTypeMismatch);
+    EXPECT_EQ(limit(), 14);
+}
+
+// An object that, like a VBScript class object, answers GetIDsOfNames with
+// E_NOTIMPL and looks names up through IDispatchEx.
+class ScriptObject : public IDispatchEx {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != __uuidof(IDispatchEx)) return E_NOINTERFACE;
+        *object = this;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT*) override {
+        return InvokeEx(id, 0, flags, params, result, exception, nullptr);
+    }
+    HRESULT STDMETHODCALLTYPE GetDispID(BSTR name, DWORD flags, DISPID* id) override {
+        lastFlags = flags;
+        if (lstrcmpiW(name, L"Size") != 0) return DISP_E_UNKNOWNNAME;
+        *id = 7;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE InvokeEx(DISPID id, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                       IServiceProvider*) override {
+        if (id != 7) return DISP_E_MEMBERNOTFOUND;
+        V_VT(result) = VT_I4;
+        V_I4(result) = 99;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeleteMemberByDispID(DISPID) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMemberName(DISPID, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
+
+    ULONG references = 1;
+    DWORD lastFlags = 0;
+};
+
+TEST(LateBound, ScriptObjectsAreReachedThroughIDispatchEx) {
+    ScriptObject script;
+    frame::LateBound object(&script);
+    EXPECT_EQ(V_I4(&object.get(u"size").get()), 99);
+    EXPECT_TRUE(script.lastFlags & fdexNameCaseInsensitive);
+    auto missing = invokeByName(&script, u"Colour", DISPATCH_PROPERTYGET, {});
+    EXPECT_EQ(missing.errorNumber, frame::errNoSuchMember);
+    // And through a member of a class that reads a property by name.
+    auto probe = newProbe();
+    auto read = invokeByName(probe.get(), u"ReadProperty", DISPATCH_METHOD, {Variant::object(&script), u"Size"});
+    ASSERT_EQ(read.hr, S_OK);
+    EXPECT_EQ(V_I4(&read.result.get()), 99);
+TEST(SafeArrays, StringArrayResultEarlyAndLateBound) {
+    auto probe = newProbe();
+    frame::SafeArray names;
+    ASSERT_EQ(probe->Names(3, names.put()), S_OK);
+    LONG low = -1, high = -1;
+    SafeArrayGetLBound(names.get(), 1, &low);
+    SafeArrayGetUBound(names.get(), 1, &high);
+    EXPECT_EQ(low, 0);
+    EXPECT_EQ(high, 2);
+    for (LONG k = 0; k <= 2; ++k) {
+        Bstr item;
+        ASSERT_EQ(SafeArrayGetElement(names.get(), &k, item.put()), S_OK);
+        EXPECT_EQ(item.str(), frame::decimal(k));
+    }
+    auto late = invokeByName(probe.get(), u"Names", DISPATCH_METHOD, {0});
+    ASSERT_EQ(late.hr, S_OK);
+    ASSERT_EQ(late.result.type(), VT_ARRAY | VT_BSTR);
+    SafeArrayGetUBound(V_ARRAY(&late.result.get()), 1, &high);
+    EXPECT_EQ(high, -1);
+    // A failed member hands out no array.
+    SAFEARRAY* failed = reinterpret_cast<SAFEARRAY*>(1);
+    EXPECT_EQ(probe->Names(-1, &failed), static_cast<HRESULT>(0x800A0005));
+    EXPECT_EQ(failed, nullptr);
+}
+
 TEST(Lifetime, ObjectsAreCountedForUnloading) {
     EXPECT_TRUE(frame::module::canUnload());
     {

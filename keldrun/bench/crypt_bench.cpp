@@ -8,17 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "common/testing/bench.h"
 #include "common/testing/harness.h"
 #include "keldrun_h.h"
 
 namespace {
-
-double seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 void pumpPass() {
     MSG msg;
@@ -26,20 +20,6 @@ void pumpPass() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-}
-
-// Median time of a few rounds: a single round can be far off either way
-// while the wine server is busy.
-template <class F>
-double median(int rounds, F f) {
-    std::vector<double> times;
-    for (int r = 0; r < rounds; ++r) {
-        const double start = seconds();
-        f();
-        times.push_back(seconds() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 }  // namespace
@@ -60,18 +40,18 @@ int main() {
         }
         frame::Bstr plain(text);
         frame::Bstr encoded;
-        const double enc = median(rounds, [&] {
+        const double enc = frame::testing::medianSeconds(rounds, [&] {
             BSTR raw = plain.get();
             frame::Variant out;
             crypt->Encode(&raw, out.put());
             encoded = frame::Bstr::copy(V_BSTR(&out.get()));
         });
-        const double dec = median(rounds, [&] {
+        const double dec = frame::testing::medianSeconds(rounds, [&] {
             BSTR raw = encoded.get();
             frame::Bstr out;
             crypt->DeCode(&raw, out.put());
         });
-        const double pump = median(rounds, [&] { for (int i = 0; i < 2 * count; ++i) pumpPass(); });
+        const double pump = frame::testing::medianSeconds(rounds, [&] { for (int i = 0; i < 2 * count; ++i) pumpPass(); });
         std::printf("%-5s %6d %15.0f %15.0f %17.0f\n", sizeof(void*) == 8 ? "x64" : "x86", count, count / enc,
                     count / dec, count / pump);
     }

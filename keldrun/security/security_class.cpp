@@ -49,10 +49,12 @@ std::u16string pathText(VARIANT* path) {
     return frame::variantText(*v);
 }
 
-// SaveFile's report: the path alone, captioned with the library's title.
+// SaveFile's report: the path alone, captioned with the library's title. A
+// box with no path would say nothing, so an empty path shows the error.
 auto pathReport(std::u16string path) {
-    return [path = std::move(path)](const frame::RuntimeError&) {
-        frame::messageBox(path, frame::thisLibrary().name, MB_OK);
+    return [path = std::move(path)](const frame::RuntimeError& error) {
+        frame::messageBox(path.empty() ? frame::usualReportText(error.number(), error.description()) : path,
+                          frame::thisLibrary().name, MB_OK);
     };
 }
 

@@ -146,6 +146,11 @@ TEST(SecurityClass, SaveFileFailureShowsThePathAndReturnsFalse) {
     EXPECT_EQ(capture.boxes()[0].text, path);
     EXPECT_EQ(capture.boxes()[0].caption, u"Keldrun");
     EXPECT_FALSE(capture.boxes()[0].hasIcon);
+    // No path to show: the box says what failed instead of nothing.
+    capture.clear();
+    EXPECT_FALSE(save(s.get(), u"", u"text", &hr));
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].text.rfind(u"Error: ", 0), 0u);
 }
 
 TEST(SecurityClass, ReadOnlyFileIsReportedAndKeptUnchanged) {

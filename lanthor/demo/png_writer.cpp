@@ -90,4 +90,13 @@ std::vector<std::uint8_t> encodePng(std::uint32_t width, std::uint32_t height, c
     return png;
 }
 
+std::vector<std::uint32_t> spliceColumns(const std::vector<std::uint32_t>& left,
+                                         const std::vector<std::uint32_t>& right, std::size_t width,
+                                         std::size_t split) {
+    std::vector<std::uint32_t> out = right;
+    for (std::size_t at = 0; at < out.size() && at < left.size(); ++at)
+        if (at % width < split) out[at] = left[at];
+    return out;
+}
+
 }  // namespace lanthor::demo

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders the README's picture, docs/tooltip.png, with the 32-bit build under Xvfb.
+# Renders the README's picture of both tooltip classes, docs/tooltip.png, with the 32-bit build under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$root/scripts/wine-env.sh"

@@ -1,5 +1,9 @@
-// Renders a balloon tooltip over a window and saves the screen around both
-// as a PNG:  render_tooltip <Lanthor.dll> <out.png>
+// Renders Lanthor's two tooltip classes over one window, each in a panel of
+// its own, and saves the screen around them as a PNG:
+//   render_tooltip <Lanthor.dll> <out.png>
+// Both tooltips go as soon as the pointer leaves their window's spot, so
+// they take turns: the left panel is read while ExpToolTip's balloon shows,
+// the right one while CToolTip's does.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -10,10 +14,26 @@
 
 #include "common/com.h"
 #include "common/late.h"
+#include "common/screen.h"
+#include "common/window.h"
 #include "lanthor/demo/png_writer.h"
 #include "lanthor_h.h"
 
 namespace {
+
+constexpr int kPanelWidth = 460, kPanelHeight = 240;
+constexpr RECT kBackdrop{40, 40, 40 + 2 * kPanelWidth, 40 + kPanelHeight};
+
+struct Panel {
+    const char* caption;
+    const char* note;
+};
+constexpr Panel kPanels[] = {
+    {"Lanthor.ExpToolTip",
+     "Rest the pointer on a window:\r\nthe tooltip appears after DelayTime\r\nticks and goes after KillTime."},
+    {"Lanthor.CToolTip",
+     "Create attaches a common-controls\r\ntooltip to a window; the system\r\nshows it while the pointer rests."},
+};
 
 LRESULT CALLBACK backdropProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_PAINT) {
@@ -23,17 +43,21 @@ LRESULT CALLBACK backdropProc(HWND h, UINT m, WPARAM w, LPARAM l) {
         GetClientRect(h, &r);
         frame::UniqueBrush back(CreateSolidBrush(RGB(236, 240, 244)));
         FillRect(dc, &r, back.get());
-        RECT band{r.left, r.top, r.right, r.top + 28};
         frame::UniqueBrush title(CreateSolidBrush(RGB(52, 84, 130)));
-        FillRect(dc, &band, title.get());
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, RGB(255, 255, 255));
-        RECT caption{band.left + 10, band.top + 7, band.right, band.bottom};
-        DrawTextA(dc, "Lanthor.ExpToolTip", -1, &caption, DT_NOCLIP);
-        SetTextColor(dc, RGB(60, 60, 60));
-        RECT body{r.left + 235, r.top + 150, r.right - 10, r.bottom};
-        DrawTextA(dc, "Rest the pointer on a window:\r\nthe tooltip appears after DelayTime\r\nticks and goes after KillTime.",
-                  -1, &body, DT_NOCLIP);
+        for (int i = 0; i < 2; ++i) {
+            const int left = i * kPanelWidth;
+            RECT band{left, r.top, left + kPanelWidth, r.top + 28};
+            FillRect(dc, &band, title.get());
+            SetTextColor(dc, RGB(255, 255, 255));
+            RECT caption{band.left + 10, band.top + 7, band.right, band.bottom};
+            DrawTextA(dc, kPanels[i].caption, -1, &caption, DT_NOCLIP);
+            SetTextColor(dc, RGB(60, 60, 60));
+            RECT body{left + 235, r.top + 150, left + kPanelWidth - 10, r.bottom};
+            DrawTextA(dc, kPanels[i].note, -1, &body, DT_NOCLIP);
+        }
+        RECT divider{kPanelWidth - 1, r.top, kPanelWidth + 1, r.bottom};
+        FillRect(dc, &divider, title.get());
         EndPaint(h, &ps);
         return 0;
     }
@@ -52,55 +76,40 @@ void pump(int milliseconds) {
     } while (std::chrono::steady_clock::now() < end);
 }
 
+BOOL CALLBACK findVisibleTooltip(HWND window, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (!IsWindowVisible(window) || lstrcmpiA(name, "tooltips_class32") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
 
-HWND visibleTip() {
-    HWND tip = FindWindowA("#32770", "ZVQ-EXTOOLTIP");
+// The shown tooltip of one class: the common controls' or ExpToolTip's own.
+HWND visibleTip(bool commonControls) {
+    HWND tip = nullptr;
+    if (commonControls) {
+        EnumThreadWindows(GetCurrentThreadId(), findVisibleTooltip, reinterpret_cast<LPARAM>(&tip));
+    } else {
+        tip = FindWindowA("#32770", "ZVQ-EXTOOLTIP");
+    }
     return tip && IsWindowVisible(tip) ? tip : nullptr;
 }
 
-bool savePng(const RECT& area, const wchar_t* path) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    frame::WindowDc screen(nullptr);
-    frame::UniqueDc dc(CreateCompatibleDC(screen.get()));
-    frame::UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
-    {
-        frame::SelectedObject selected(dc.get(), bitmap.get());
-        BitBlt(dc.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+// Rests the pointer on the backdrop until the tooltip shows; false if it never does.
+bool restPointer(HWND window, POINT at, bool commonControls) {
+    SetCursorPos(at.x, at.y);
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(at.x - kBackdrop.left, at.y - kBackdrop.top));
+    for (int waited = 0; !visibleTip(commonControls); waited += 10) {
+        if (waited > 10000) return false;
+        pump(10);
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<std::uint32_t> pixels(static_cast<size_t>(w) * h);
-    if (!GetDIBits(dc.get(), bitmap.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS)) return false;
-    const auto png = lanthor::demo::encodePng(w, h, pixels.data());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    return out.good();
+    pump(300);
+    return true;
 }
 
-int render(const wchar_t* dll, const wchar_t* output) {
-    frame::ComPtr<_ExpToolTip> tip = frame::createFromDll<_ExpToolTip>(dll, __uuidof(ExpToolTip));
-    if (!tip) {
-        std::fprintf(stderr, "render_tooltip: cannot create Lanthor.ExpToolTip from %ls\n", dll);
-        return 1;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = backdropProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = "LanthorDemoBackdrop";
-    RegisterClassA(&wc);
-    const RECT backdrop{40, 40, 500, 280};
-    frame::UniqueWindow window(CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, backdrop.left,
-                                               backdrop.top, backdrop.right - backdrop.left,
-                                               backdrop.bottom - backdrop.top, nullptr, nullptr, wc.hInstance, nullptr));
-    UpdateWindow(window.get());
-    pump(200);
-
+frame::ComPtr<_ExpToolTip> showExpToolTip(const wchar_t* dll, HWND window) {
+    auto tip = frame::createFromDll<_ExpToolTip>(dll, __uuidof(ExpToolTip));
+    if (!tip) return tip;
     tip->put_ToolTipStyle(TTBalloon);
     tip->put_BackStyle(TTGdtH);
     tip->put_GradientColorStart(0x00FFF4E8);
@@ -111,28 +120,81 @@ int render(const wchar_t* dll, const wchar_t* output) {
     tip->put_KillTime(100000);
     frame::Bstr title(u"Lanthor"), text(u"An owner-drawn balloon tooltip\r\nwith icon, title, text and a gradient.");
     long alpha = 100;
-    const long handle = static_cast<long>(reinterpret_cast<LONG_PTR>(window.get()));
-    const long icon = static_cast<long>(reinterpret_cast<LONG_PTR>(LoadIcon(nullptr, IDI_INFORMATION)));
-    if (FAILED(tip->ShowToolTip(handle, title.get(), text.get(), icon, &alpha))) return 1;
+    const long icon = frame::longOf(reinterpret_cast<HWND>(LoadIcon(nullptr, IDI_INFORMATION)));
+    if (FAILED(tip->ShowToolTip(frame::longOf(window), title.get(), text.get(), icon, &alpha))) tip.reset();
+    return tip;
+}
 
-    const POINT pointer{backdrop.left + 60, backdrop.top + 50};
-    SetCursorPos(pointer.x, pointer.y);
-    SendMessageA(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(pointer.x - backdrop.left, pointer.y - backdrop.top));
-    for (int waited = 0; !visibleTip(); waited += 10) {
-        if (waited > 10000) {
-            std::fprintf(stderr, "render_tooltip: the tooltip did not appear\n");
+frame::ComPtr<_CToolTip> attachCToolTip(const wchar_t* dll, HWND window) {
+    auto tip = frame::createFromDll<_CToolTip>(dll, __uuidof(CToolTip));
+    if (!tip) return tip;
+    tip->put_Style(TTBalloon);
+    tip->put_Icon(TTIconInfo);
+    tip->put_BackColor(0x00E1FFFF);
+    tip->put_ForeColor(0x00402010);
+    tip->put_DelayTime(10);
+    tip->put_VisibleTime(30000);
+    frame::Bstr title(u"Lanthor"), text(u"A common-controls balloon tooltip\r\nwith title, icon and colours.");
+    tip->put_Title(title.get());
+    tip->put_TipText(text.get());
+    VARIANT_BOOL created = VARIANT_FALSE;
+    tip->Create(frame::longOf(window), &created);
+    return tip;
+}
+
+bool savePng(const RECT& area, const std::vector<std::uint32_t>& pixels, const wchar_t* path) {
+    const auto png = lanthor::demo::encodePng(area.right - area.left, area.bottom - area.top, pixels.data());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    return out.good();
+}
+
+int render(const wchar_t* dll, const wchar_t* output) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = backdropProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = "LanthorDemoBackdrop";
+    RegisterClassA(&wc);
+    frame::UniqueWindow window(CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, kBackdrop.left,
+                                               kBackdrop.top, kBackdrop.right - kBackdrop.left,
+                                               kBackdrop.bottom - kBackdrop.top, nullptr, nullptr, wc.hInstance,
+                                               nullptr));
+    UpdateWindow(window.get());
+    pump(200);
+    RECT area = kBackdrop;
+    InflateRect(&area, 12, 12);
+
+    std::vector<std::uint32_t> scenes[2];
+    {
+        auto tip = showExpToolTip(dll, window.get());
+        if (!tip) {
+            std::fprintf(stderr, "render_tooltip: cannot show Lanthor.ExpToolTip from %ls\n", dll);
+            return 1;
+        }
+        if (!restPointer(window.get(), {kBackdrop.left + 60, kBackdrop.top + 50}, false)) {
+            std::fprintf(stderr, "render_tooltip: the ExpToolTip balloon did not appear\n");
             return 2;
         }
-        pump(10);
+        scenes[0] = frame::captureScreen(area);
+    }  // released: its balloon and its watching of the window go
+    pump(100);
+    {
+        auto tip = attachCToolTip(dll, window.get());
+        if (!tip) {
+            std::fprintf(stderr, "render_tooltip: cannot create Lanthor.CToolTip from %ls\n", dll);
+            return 1;
+        }
+        if (!restPointer(window.get(), {kBackdrop.left + kPanelWidth + 60, kBackdrop.top + 135}, true)) {
+            std::fprintf(stderr, "render_tooltip: the CToolTip balloon did not appear\n");
+            return 2;
+        }
+        scenes[1] = frame::captureScreen(area);
     }
-    pump(300);
-    RECT tipRect{}, area{};
-    GetWindowRect(visibleTip(), &tipRect);
-    UnionRect(&area, &backdrop, &tipRect);
-    InflateRect(&area, 12, 12);
-    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    IntersectRect(&area, &area, &screen);
-    if (!savePng(area, output)) {
+    const auto width = static_cast<size_t>(area.right - area.left);
+    const auto split = static_cast<size_t>(kBackdrop.left + kPanelWidth - area.left);
+    const auto pixels = lanthor::demo::spliceColumns(scenes[0], scenes[1], width, split);
+    if (scenes[0].empty() || scenes[1].empty() || !savePng(area, pixels, output)) {
         std::fprintf(stderr, "render_tooltip: cannot write %ls\n", output);
         return 3;
     }

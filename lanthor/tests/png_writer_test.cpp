@@ -108,3 +108,10 @@ TEST(PngWriter, LargePicturesSpanSeveralStoredBlocksAndRoundTrip) {
     }
     EXPECT_EQ(wrong, 0);
 }
+
+TEST(SpliceColumns, LeftColumnsFromTheFirstPictureTheRestFromTheSecond) {
+    const std::vector<std::uint32_t> a{1, 2, 3, 4, 5, 6}, b{7, 8, 9, 10, 11, 12};  // 3 x 2
+    EXPECT_EQ(spliceColumns(a, b, 3, 2), (std::vector<std::uint32_t>{1, 2, 9, 4, 5, 12}));
+    EXPECT_EQ(spliceColumns(a, b, 3, 0), b);
+    EXPECT_EQ(spliceColumns(a, b, 3, 3), a);
+}

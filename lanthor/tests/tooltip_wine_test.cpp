@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <vector>
 
 #include "common/testing/harness.h"
@@ -25,13 +23,9 @@ namespace {
 constexpr COLORREF kTargetColour = RGB(0, 128, 0);
 constexpr LONG kYellow = 0x0000FFFF, kBlue = 0x00FF0000, kRed = 0x000000FF;
 
-LRESULT CALLBACK targetProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
-
 // Every test pixel is read off the screen, as a user sees it.
-COLORREF screenPixel(int x, int y) {
-    frame::WindowDc screen(nullptr);
-    return GetPixel(screen.get(), x, y);
-}
+using frame::testing::screenPixel;
+using frame::testing::pumpUntil;
 
 HWND findTip() { return FindWindowA("#32770", "ZVQ-EXTOOLTIP"); }
 
@@ -59,31 +53,13 @@ int regionMismatches(HWND window, const layout::Masks& masks) {
     return mismatches;
 }
 
-// Pumps until the condition holds or the time is up; also true when it holds at the end.
-bool pumpUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        frame::testing::pumpMessages(5);
-    }
-    return condition();
-}
-
 class ToolTipWine : public ::testing::Test {
 protected:
     HWND target = nullptr;
     WNDPROC targetOwnProc = nullptr;
     ComPtr<_ExpToolTip> tip;
 
-    static void SetUpTestSuite() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = targetProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = CreateSolidBrush(kTargetColour);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = "LanthorTipTarget";
-        RegisterClassA(&wc);
-    }
+    static void SetUpTestSuite() { frame::testing::registerPlainWindowClass("LanthorTipTarget", kTargetColour); }
     void SetUp() override {
         tip = frame::testing::createFromDll<_ExpToolTip>(L"Lanthor.dll", __uuidof(ExpToolTip));
         ASSERT_TRUE(tip);

@@ -1,14 +1,14 @@
 #include "lanthor/tooltips/exp_tooltip.h"
 
 #include "common/text.h"
+#include "common/window.h"
 
 namespace lanthor {
 
 namespace {
 
-// A Long from a client as the window handle it names (sign-extended, as
-// 32-bit handle values are widened).
-HWND windowOf(long value) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(value)); }
+using frame::windowOf;
+
 Address addressOf(long value) { return reinterpret_cast<Address>(windowOf(value)); }
 
 }  // namespace

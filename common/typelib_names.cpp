@@ -1,0 +1,378 @@
+#include "common/typelib_names.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+
+namespace frame::typelib {
+
+const uint8_t kLibraryNameKey[16] = {0x7E, 0xDD, 0x5D, 0x9D, 0x72, 0x18, 0x02, 0x47,
+                                     0xB2, 0xC3, 0x65, 0x54, 0xBF, 0x1C, 0x6D, 0x12};
+
+namespace {
+
+// The MSFT layout: a fixed header, the offsets of the type infos, a directory
+// of segments, the segments, then each type info's member records (at an
+// absolute file offset of its own). References between segments are offsets
+// within the target segment.
+constexpr size_t kHeaderSize = 0x54;
+constexpr int32_t kHelpDllFlag = 0x100;
+constexpr size_t kTypeInfoSize = 0x64;
+constexpr int kSegments = 15;
+enum Segment { TypeInfos = 0, GuidTable = 5, NameHash = 6, Names = 7, CustomData = 11, CustomDataGuids = 12 };
+constexpr int kNameBuckets = 0x80;
+constexpr uint16_t kVtBstr = 8;
+
+// Field offsets.
+constexpr size_t kHeaderVarFlags = 0x14, kHeaderTypeInfoCount = 0x20, kHeaderNameCount = 0x30,
+                 kHeaderNameChars = 0x34, kHeaderName = 0x38;
+constexpr size_t kInfoMembers = 0x04, kInfoElements = 0x18, kInfoName = 0x34, kInfoCustomData = 0x48;
+constexpr size_t kFuncFlags = 0x10, kFuncArgCount = 0x14, kFuncCustomData = 0x30;
+constexpr size_t kVarCustomData = 0x20;
+constexpr int32_t kFuncHasCustomData = 0x80, kFuncHasDefaults = 0x1000;
+constexpr size_t kParameterSize = 12;
+
+// LHashValOfNameSys's character weights for the Latin-based locales, from
+// ' ' to '~' (measured on the platform's oleaut32).
+constexpr uint8_t kWeights[95] = {
+    32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 0,  48, 49, 50, 51, 52, 53, 54, 55,
+    56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79,
+    80, 81, 82, 83, 84, 85, 86, 86, 88, 85, 90, 91, 92, 93, 94, 95, 96, 65, 66, 67, 68, 69, 70, 71,
+    72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86, 86, 88, 85, 90, 123, 124, 125, 126};
+
+bool printable(std::string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
+
+// Where a name offset or a custom data chain head is stored.
+using Slot = size_t;
+
+class Reader {
+public:
+    explicit Reader(const Bytes& bytes) : b_(bytes) {
+        if (b_.size() < kHeaderSize || std::memcmp(b_.data(), "MSFT", 4) != 0) fail("not an MSFT type library");
+        size_t at = kHeaderSize + ((i32(kHeaderVarFlags) & kHelpDllFlag) ? 4 : 0);
+        typeInfoOffsets_ = at;
+        directory_ = at + 4 * static_cast<size_t>(typeInfoCount());
+        need(directory_ + 16 * kSegments);
+    }
+
+    [[noreturn]] static void fail(const std::string& what) { throw FormatError("type library: " + what); }
+    void need(size_t end) const { if (end > b_.size()) fail("truncated"); }
+    int32_t i32(size_t at) const {
+        need(at + 4);
+        return static_cast<int32_t>(b_[at] | b_[at + 1] << 8 | b_[at + 2] << 16 | static_cast<uint32_t>(b_[at + 3]) << 24);
+    }
+    uint16_t u16(size_t at) const {
+        need(at + 2);
+        return static_cast<uint16_t>(b_[at] | b_[at + 1] << 8);
+    }
+
+    int32_t typeInfoCount() const { return i32(kHeaderTypeInfoCount); }
+    size_t segmentEntry(Segment s) const { return directory_ + 16 * static_cast<size_t>(s); }
+    int32_t segmentOffset(Segment s) const { return i32(segmentEntry(s)); }
+    int32_t segmentLength(Segment s) const { return i32(segmentEntry(s) + 4); }
+    size_t in(Segment s, int32_t offset) const {
+        if (offset < 0 || offset >= segmentLength(s)) fail("offset outside its segment");
+        return static_cast<size_t>(segmentOffset(s)) + static_cast<size_t>(offset);
+    }
+    size_t typeInfo(int index) const {
+        return in(TypeInfos, i32(typeInfoOffsets_ + 4 * static_cast<size_t>(index)));
+    }
+    size_t directory() const { return directory_; }
+
+    // A name entry: reference type, next in its hash chain, length | flags << 8 | hash << 16, text.
+    std::string nameAt(int32_t offset) const {
+        const size_t at = in(Names, offset);
+        const size_t length = static_cast<size_t>(i32(at + 8) & 0xFF);
+        need(at + 12 + length);
+        return std::string(reinterpret_cast<const char*>(&b_[at + 12]), length);
+    }
+
+    // The members of one type info: function and variable records with
+    // their name slots and custom data heads.
+    struct Member {
+        Slot name;
+        Slot customData;  // 0 when the record has none
+        bool function;
+        std::vector<Slot> parameterNames;
+    };
+    struct TypeItem {
+        Slot name;
+        Slot customData;
+        std::vector<Member> members;
+    };
+    TypeItem typeItem(int index) const {
+        const size_t base = typeInfo(index);
+        TypeItem item{base + kInfoName, base + kInfoCustomData, {}};
+        const int32_t elements = i32(base + kInfoElements);
+        const size_t functions = static_cast<uint32_t>(elements) & 0xFFFF;
+        const size_t count = functions + (static_cast<uint32_t>(elements) >> 16);
+        if (count == 0) return item;
+        const size_t records = static_cast<size_t>(i32(base + kInfoMembers));
+        const size_t recordsLength = static_cast<size_t>(i32(records));
+        const size_t names = records + 4 + recordsLength + 4 * count;
+        const size_t recordOffsets = names + 4 * count;
+        need(recordOffsets + 4 * count);
+        for (size_t k = 0; k < count; ++k) {
+            const size_t record = records + 4 + static_cast<size_t>(i32(recordOffsets + 4 * k));
+            const size_t length = u16(record);
+            need(record + length);
+            Member m{names + 4 * k, 0, k < functions, {}};
+            if (m.function) {
+                const int32_t flags = i32(record + kFuncFlags);
+                const size_t arguments = u16(record + kFuncArgCount);
+                if (length < arguments * kParameterSize) fail("function record too short");
+                const size_t parameters = record + length - arguments * kParameterSize;
+                for (size_t p = 0; p < arguments; ++p) m.parameterNames.push_back(parameters + p * kParameterSize + 4);
+                size_t optionalEnd = length - arguments * kParameterSize;
+                if (flags & kFuncHasDefaults) optionalEnd -= std::min(optionalEnd, arguments * 4);
+                if ((flags & kFuncHasCustomData) && optionalEnd > kFuncCustomData) m.customData = record + kFuncCustomData;
+            } else if (length > kVarCustomData) {
+                m.customData = record + kVarCustomData;
+            }
+            item.members.push_back(std::move(m));
+        }
+        return item;
+    }
+
+    // Custom data chain entries: guid offset, data offset, next.
+    struct CustomEntry {
+        size_t at;
+        bool isKey;
+        std::string text;  // the value when it is a string
+        bool isText;
+    };
+    std::vector<CustomEntry> customChain(Slot head) const {
+        std::vector<CustomEntry> chain;
+        if (head == 0) return chain;
+        std::set<int32_t> seen;
+        for (int32_t offset = i32(head); offset >= 0; offset = i32(in(CustomDataGuids, offset) + 8)) {
+            if (!seen.insert(offset).second) fail("custom data chain loops");
+            const size_t at = in(CustomDataGuids, offset);
+            const size_t guid = in(GuidTable, i32(at));
+            need(guid + 16);
+            CustomEntry e{at, std::memcmp(&b_[guid], kLibraryNameKey, 16) == 0, {}, false};
+            const size_t data = in(CustomData, i32(at + 4));
+            if (u16(data) == kVtBstr) {
+                const int32_t length = i32(data + 2);
+                if (length < 0) fail("bad custom text");
+                need(data + 6 + static_cast<size_t>(length));
+                e.text.assign(reinterpret_cast<const char*>(&b_[data + 6]), static_cast<size_t>(length));
+                e.isText = true;
+            }
+            chain.push_back(std::move(e));
+        }
+        return chain;
+    }
+
+    // Every slot that holds a name offset.
+    std::vector<Slot> nameSlots() const {
+        std::vector<Slot> slots{kHeaderName};
+        for (int t = 0; t < typeInfoCount(); ++t) {
+            const TypeItem item = typeItem(t);
+            slots.push_back(item.name);
+            for (const Member& m : item.members) {
+                slots.push_back(m.name);
+                slots.insert(slots.end(), m.parameterNames.begin(), m.parameterNames.end());
+            }
+        }
+        return slots;
+    }
+
+    // Name table entries in file order.
+    std::vector<int32_t> nameOffsets() const {
+        std::vector<int32_t> offsets;
+        const int32_t length = segmentLength(Names);
+        for (int32_t offset = 0; offset < length;) {
+            offsets.push_back(offset);
+            const int32_t textLength = i32(in(Names, offset) + 8) & 0xFF;
+            offset += 12 + ((textLength + 3) & ~3);
+        }
+        return offsets;
+    }
+    bool inLookup(int32_t offset) const {
+        const int bucket = static_cast<int>((static_cast<uint32_t>(i32(in(Names, offset) + 8)) >> 16) & (kNameBuckets - 1));
+        std::set<int32_t> seen;
+        for (int32_t at = i32(in(NameHash, bucket * 4)); at >= 0; at = i32(in(Names, at) + 4)) {
+            if (at == offset) return true;
+            if (!seen.insert(at).second) fail("name chain loops");
+        }
+        return false;
+    }
+
+protected:
+    const Bytes& b_;
+    size_t typeInfoOffsets_ = 0;
+    size_t directory_ = 0;
+};
+
+class Writer : public Reader {
+public:
+    explicit Writer(Bytes& bytes) : Reader(bytes), w_(bytes) {}
+
+    void put32(size_t at, int32_t value) {
+        need(at + 4);
+        for (int k = 0; k < 4; ++k) w_[at + k] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * k));
+    }
+
+    // Takes one entry out of a custom data chain.
+    void unlinkCustom(Slot head, size_t entry) {
+        unlink(head, static_cast<int32_t>(entry - static_cast<size_t>(segmentOffset(CustomDataGuids))),
+               [&](int32_t offset) { return in(CustomDataGuids, offset) + 8; });
+    }
+
+    size_t bucketSlot(int32_t nameWord) const {
+        return in(NameHash, static_cast<int32_t>(((static_cast<uint32_t>(nameWord) >> 16) & (kNameBuckets - 1)) * 4));
+    }
+
+    // Takes a name out of its hash chain.
+    void unlinkName(int32_t offset) {
+        unlink(bucketSlot(i32(in(Names, offset) + 8)), offset, [&](int32_t entry) { return in(Names, entry) + 4; });
+    }
+
+    // Appends name entries at the end of the name segment and moves
+    // everything behind it.
+    void appendNames(const Bytes& entries) {
+        const size_t end = static_cast<size_t>(segmentOffset(Names)) + static_cast<size_t>(segmentLength(Names));
+        const int32_t shift = static_cast<int32_t>(entries.size());
+        for (int t = 0; t < typeInfoCount(); ++t) {
+            const size_t members = typeInfo(t) + kInfoMembers;
+            if (i32(members) >= 0 && static_cast<size_t>(i32(members)) >= end) put32(members, i32(members) + shift);
+        }
+        for (int s = 0; s < kSegments; ++s) {
+            const size_t entry = segmentEntry(static_cast<Segment>(s));
+            if (i32(entry) >= 0 && static_cast<size_t>(i32(entry)) >= end) put32(entry, i32(entry) + shift);
+        }
+        put32(segmentEntry(Names) + 4, segmentLength(Names) + shift);
+        w_.insert(w_.begin() + static_cast<std::ptrdiff_t>(end), entries.begin(), entries.end());
+    }
+
+private:
+    // Splices an entry out of a chain of offsets that starts at head.
+    template <class NextSlot>
+    void unlink(Slot head, int32_t target, NextSlot nextSlotOf) {
+        const int32_t next = i32(nextSlotOf(target));
+        size_t steps = 0;
+        for (Slot link = head; i32(link) >= 0; link = nextSlotOf(i32(link))) {
+            if (i32(link) == target) return put32(link, next);
+            if (++steps > b_.size()) fail("chain loops");
+        }
+    }
+
+    Bytes& w_;
+};
+
+void checkHashes(const Reader& library) {
+    for (int32_t offset : library.nameOffsets()) {
+        const std::string name = library.nameAt(offset);
+        if (!printable(name)) continue;
+        const uint16_t stored = static_cast<uint16_t>(static_cast<uint32_t>(library.i32(library.in(Names, offset) + 8)) >> 16);
+        if (stored != nameHash(name))
+            Reader::fail("the name hash of \"" + name + "\" is not the one this tool computes (locale not supported)");
+    }
+}
+
+}  // namespace
+
+uint16_t nameHash(std::string_view name) {
+    uint32_t value = 0x0deadbee;
+    for (char c : name) {
+        if (c < ' ' || c > '~') throw FormatError("type library: a name may hold printable ASCII only");
+        value = 37 * value + kWeights[c - ' '];
+    }
+    return static_cast<uint16_t>(value % 65599);
+}
+
+std::vector<Rename> applyLibraryNames(Bytes& bytes) {
+    Writer library(bytes);
+
+    struct Pending {
+        Slot name;
+        std::string to;
+    };
+    std::vector<Pending> pending;
+    auto take = [&](Slot name, Slot customHead) {
+        for (const Reader::CustomEntry& e : library.customChain(customHead)) {
+            if (!e.isKey) continue;
+            if (!e.isText || e.text.empty() || e.text.size() > 255 || !printable(e.text))
+                Reader::fail("a library name must be printable ASCII text of 1 to 255 characters");
+            pending.push_back({name, e.text});
+            library.unlinkCustom(customHead, e.at);
+        }
+    };
+    for (int t = 0; t < library.typeInfoCount(); ++t) {
+        const Reader::TypeItem item = library.typeItem(t);
+        take(item.name, item.customData);
+        for (const Reader::Member& m : item.members) take(m.name, m.customData);
+    }
+    if (pending.empty()) return {};
+    checkHashes(library);
+
+    std::vector<Rename> renames;
+    std::set<int32_t> replaced;
+    std::map<std::string, int32_t> appended;
+    Bytes entries;
+    int32_t count = library.i32(kHeaderNameCount), chars = library.i32(kHeaderNameChars);
+    const int32_t segmentLength = library.segmentLength(Names);
+    for (const Pending& p : pending) {
+        const int32_t old = library.i32(p.name);
+        const size_t oldEntry = library.in(Names, old);
+        renames.push_back({library.nameAt(old), p.to});
+        replaced.insert(old);
+        auto found = appended.find(p.to);
+        if (found == appended.end()) {
+            const int32_t offset = segmentLength + static_cast<int32_t>(entries.size());
+            const int32_t flags = library.i32(oldEntry + 8) & 0xFF00;
+            const int32_t word = static_cast<int32_t>(p.to.size()) | flags | static_cast<int32_t>(nameHash(p.to)) << 16;
+            const size_t bucket = library.bucketSlot(word);
+            for (int32_t field : {library.i32(oldEntry), library.i32(bucket), word})
+                for (int k = 0; k < 4; ++k) entries.push_back(static_cast<uint8_t>(static_cast<uint32_t>(field) >> (8 * k)));
+            entries.insert(entries.end(), p.to.begin(), p.to.end());
+            while (entries.size() % 4) entries.push_back(0x57);
+            library.put32(bucket, offset);
+            found = appended.emplace(p.to, offset).first;
+            ++count;
+            chars += static_cast<int32_t>(p.to.size());
+        }
+        library.put32(p.name, found->second);
+    }
+    library.appendNames(entries);
+    // Names nobody uses any more leave the look-up (their bytes stay, so
+    // that no other offset moves).
+    std::set<int32_t> used;
+    for (Slot s : library.nameSlots()) used.insert(library.i32(s));
+    for (int32_t old : replaced) {
+        if (used.count(old)) continue;
+        library.unlinkName(old);
+        --count;
+        chars -= static_cast<int32_t>(library.nameAt(old).size());
+    }
+    library.put32(kHeaderNameCount, count);
+    library.put32(kHeaderNameChars, chars);
+    return renames;
+}
+
+LibraryView readLibrary(const Bytes& bytes) {
+    const Reader library(bytes);
+    auto nameOf = [&](Slot s) { return library.i32(s) < 0 ? std::string() : library.nameAt(library.i32(s)); };
+    LibraryView view{nameOf(kHeaderName), {}, {}, library.i32(kHeaderNameCount), library.i32(kHeaderNameChars)};
+    for (int t = 0; t < library.typeInfoCount(); ++t) {
+        const Reader::TypeItem item = library.typeItem(t);
+        ItemNames names{nameOf(item.name), {}, {}, {}, static_cast<int>(library.customChain(item.customData).size())};
+        for (const Reader::Member& m : item.members) {
+            (m.function ? names.functions : names.variables).push_back(nameOf(m.name));
+            for (Slot p : m.parameterNames) names.parameters.push_back(nameOf(p));
+            names.customDataCount += static_cast<int>(library.customChain(m.customData).size());
+        }
+        view.types.push_back(std::move(names));
+    }
+    for (int32_t offset : library.nameOffsets()) {
+        const uint32_t word = static_cast<uint32_t>(library.i32(library.in(Names, offset) + 8));
+        view.nameTable.push_back({offset, library.nameAt(offset), static_cast<uint16_t>(word >> 16), library.inLookup(offset)});
+    }
+    return view;
+}
+
+}  // namespace frame::typelib

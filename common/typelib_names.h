@@ -1,0 +1,70 @@
+#pragma once
+// Names in a built type library that no IDL compiler accepts.
+//
+// An identifier in IDL cannot hold characters such as '+', yet a type
+// library may carry them. A type, function or constant that should carry
+// such a name is written in the IDL with a C spelling and the attribute
+// [custom(<kLibraryNameKey>, "real name")] (common/frame.idl: LIBRARY_NAME);
+// after widl has built the library, applyLibraryNames() gives each such
+// item its real name and drops the attribute. The C/C++ header keeps the
+// C spelling.
+//
+// The library is the MSFT format widl writes. Window-system free, so that
+// the build runs it on the host and its tests run natively.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace frame::typelib {
+
+using Bytes = std::vector<uint8_t>;
+
+// {9D5DDD7E-1872-4702-B2C3-6554BF1C6D12}, in the byte order a type library stores it.
+extern const uint8_t kLibraryNameKey[16];
+
+struct Rename {
+    std::string from;
+    std::string to;
+};
+
+class FormatError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Renames in place every item that carries kLibraryNameKey with a text value
+// and removes that custom data. Names left unused are taken out of the name
+// look-up. A library without such items is left byte for byte as it was.
+std::vector<Rename> applyLibraryNames(Bytes& library);
+
+// The low 16 bits of LHashValOfNameSys for the Latin-based locales (0x409
+// among them), which a type library stores with each name. Defined for
+// printable ASCII; other characters raise FormatError.
+uint16_t nameHash(std::string_view name);
+
+// What a reader of the library sees, for checks and tests.
+struct NameEntry {
+    int32_t offset;
+    std::string name;
+    uint16_t storedHash;
+    bool inLookup;  // reachable through the name hash table
+};
+struct ItemNames {
+    std::string type;
+    std::vector<std::string> functions;
+    std::vector<std::string> variables;
+    std::vector<std::string> parameters;
+    int customDataCount;  // custom data items on the type and its members
+};
+struct LibraryView {
+    std::string name;
+    std::vector<ItemNames> types;
+    std::vector<NameEntry> nameTable;
+    int32_t headerNameCount;
+    int32_t headerNameChars;
+};
+LibraryView readLibrary(const Bytes& library);
+
+}  // namespace frame::typelib
