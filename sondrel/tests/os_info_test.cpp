@@ -618,4 +618,28 @@ TEST(COSInfoTypeLibrary, CarriesTheMemberTableExactly) {
     coclass->ReleaseTypeAttr(attr);
 }
 
+// ---------------------------------------------------------------- functions that cannot be bound
+
+// A run of its own with FRAME_TEST_UNBIND set, where no function binds by name:
+// the registry procedure reports under its own name and the member goes on.
+TEST(COSInfoUnbound, RegistryGetKeyValueReportsUnderItsOwnNameAndTheMemberGoesOn) {
+    if (GetEnvironmentVariableW(L"FRAME_TEST_UNBIND", nullptr, 0) == 0) GTEST_SKIP() << "needs FRAME_TEST_UNBIND";
+    MessageBoxCapture capture;
+    auto info = newInfo();
+    ASSERT_TRUE(info);
+    const std::pair<HRESULT (STDMETHODCALLTYPE _COSInfo::*)(BSTR*), const char16_t*> members[] = {
+        {&_COSInfo::get_DefaultCompanyName, u"RegistryGetKeyValue"},
+        {&_COSInfo::get_DefaultUserName, u"RegistryGetKeyValue"},
+        {&_COSInfo::get_ComputerName, u"ComputerName"},
+        {&_COSInfo::get_OSAdditional, u"OSAdditional"},
+    };
+    for (auto [get, caption] : members) {
+        capture.clear();
+        EXPECT_EQ(text(info.get(), get), u"");
+        ASSERT_EQ(capture.boxes().size(), 1u) << narrow(caption);
+        EXPECT_EQ(capture.boxes()[0].caption, caption);
+        EXPECT_EQ(capture.boxes()[0].text.rfind(u"Error: 453. ", 0), 0u) << narrow(capture.boxes()[0].text);
+    }
+}
+
 }  // namespace
