@@ -109,6 +109,9 @@ HRESULT FrameProbe::Bracket(VARIANT* value) {
         frame::Variant text(frame::Bstr(u"[" + frame::variantText(*value) + u"]"));
         VariantClear(value);
         *value = text.detach();
+    });
+}
+
 HRESULT FrameProbe::Names(long count, SAFEARRAY** result) {
     return member(u"Names", Caller, result, [&] {
         if (count < 0) frame::raise(frame::errInvalidProcedureCall);

@@ -315,6 +315,8 @@ TEST(LateBound, ScriptObjectsAreReachedThroughIDispatchEx) {
     auto read = invokeByName(probe.get(), u"ReadProperty", DISPATCH_METHOD, {Variant::object(&script), u"Size"});
     ASSERT_EQ(read.hr, S_OK);
     EXPECT_EQ(V_I4(&read.result.get()), 99);
+}
+
 TEST(SafeArrays, StringArrayResultEarlyAndLateBound) {
     auto probe = newProbe();
     frame::SafeArray names;

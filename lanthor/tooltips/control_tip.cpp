@@ -21,7 +21,7 @@ static_assert(kRecordSize == (sizeof(void*) == 4 ? 44 : 64));
 ControlTip::ControlTip() { InitCommonControls(); }
 
 void ControlTip::create(HWND parent) {
-    window_.destroy();
+    destroy();
     parent_ = parent;
     DWORD zero = 0;
     window_.adopt(CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, ctip::windowStyle(settings.style), CW_USEDEFAULT,
@@ -29,6 +29,11 @@ void ControlTip::create(HWND parent) {
                                   frame::module::instance(), &zero));
     toolFlags_ = ctip::toolFlags(settings.centered);
     for (const ctip::Message& message : ctip::messagesAfter(ctip::Change::Create, settings)) send(message);
+}
+
+void ControlTip::destroy() {
+    if (window_.live()) sendRecord(TTM_DELTOOLA);
+    window_.destroy();
 }
 
 void ControlTip::changed(ctip::Change change) {
@@ -40,18 +45,9 @@ void ControlTip::send(const ctip::Message& message) {
     // Numbers are widened as a Long is, so icon handles keep their value.
     const WPARAM wParam = static_cast<WPARAM>(static_cast<LONG_PTR>(message.wParam));
     switch (message.payload) {
-        case ctip::Payload::ToolRecord: {
-            std::string text = frame::toAnsi(settings.tipText);
-            TTTOOLINFOA record{};
-            record.cbSize = kRecordSize;
-            record.uFlags = toolFlags_;
-            record.hwnd = parent_;
-            record.uId = reinterpret_cast<UINT_PTR>(parent_);
-            record.hinst = frame::module::instance();
-            record.lpszText = text.data();
-            window_.send(message.id, wParam, reinterpret_cast<LPARAM>(&record));
+        case ctip::Payload::ToolRecord:
+            sendRecord(message.id);
             break;
-        }
         case ctip::Payload::Title: {
             const std::string title = frame::toAnsi(settings.title);
             window_.send(message.id, wParam, reinterpret_cast<LPARAM>(title.c_str()));
@@ -66,6 +62,18 @@ void ControlTip::send(const ctip::Message& message) {
             window_.send(message.id, wParam, static_cast<LPARAM>(message.time));
             break;
     }
+}
+
+void ControlTip::sendRecord(UINT message) {
+    std::string text = frame::toAnsi(settings.tipText);
+    TTTOOLINFOA record{};
+    record.cbSize = kRecordSize;
+    record.uFlags = toolFlags_;
+    record.hwnd = parent_;
+    record.uId = reinterpret_cast<UINT_PTR>(parent_);
+    record.hinst = frame::module::instance();
+    record.lpszText = text.data();
+    window_.send(message, 0, reinterpret_cast<LPARAM>(&record));
 }
 
 }  // namespace lanthor

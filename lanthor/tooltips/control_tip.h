@@ -11,6 +11,9 @@ namespace lanthor {
 class ControlTip {
 public:
     ControlTip();  // the common controls' classes registered
+    ~ControlTip() { destroy(); }
+    ControlTip(const ControlTip&) = delete;
+    ControlTip& operator=(const ControlTip&) = delete;
 
     ctip::Settings settings;
 
@@ -19,12 +22,15 @@ public:
     void create(HWND parent);
     // Sends what a property let calls for, while the window is this object's own.
     void changed(ctip::Change change);
-    // Destroys the window; the handle stays stored.
-    void destroy() { window_.destroy(); }
+    // Destroys the window; the handle stays stored. The tool is taken off
+    // first, so that the parent window gets its own window procedure back
+    // from the common controls' subclass.
+    void destroy();
     HWND window() const { return window_.handle(); }
 
 private:
     void send(const ctip::Message& message);
+    void sendRecord(UINT message);
 
     frame::OwnedWindow window_;
     HWND parent_ = nullptr;  // the tool record's window and identifier

@@ -113,8 +113,16 @@ struct Windows {
         aliveProcedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(alive, GWLP_WNDPROC));
     }
     ~Windows() { DestroyWindow(alive); }
+    // Subclassed by something other than the common controls: this
+    // platform's comctl32 keeps its own subclass procedure on a window after
+    // its tooltip tool is deleted, until the window itself goes.
     bool subclassed() const {
-        return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(alive, GWLP_WNDPROC)) != aliveProcedure;
+        const auto procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(alive, GWLP_WNDPROC));
+        if (procedure == aliveProcedure) return false;
+        HMODULE owner = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCWSTR>(procedure), &owner);
+        return !owner || owner != GetModuleHandleW(L"comctl32.dll");
     }
 };
 
