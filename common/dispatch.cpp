@@ -273,12 +273,14 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     const uint32_t errorsBefore = memberErrorCount();
     const HRESULT hr = standardInvoke(info, instance, id, flags, &adapted, result, exception, argumentError);
     const bool ranToItsEnd = SUCCEEDED(hr) && memberErrorCount() == errorsBefore;
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
 
-    // A member that ran to its end gives the caller every by-reference
+    // A method or get that ran to its end gives the caller every by-reference
     // argument in its declared type (an Empty output variable receives the 0
-    // assigned to it); after an error only those it changed reach the caller.
+    // assigned to it); after an error, and for a let, whose value is its
+    // input, only those the member changed reach the caller.
     for (Converted& c : converted) {
-        if (!c.caller || (!ranToItsEnd && sameValue(c.value.get(), c.before.get()))) continue;
+        if (!c.caller || ((put || !ranToItsEnd) && sameValue(c.value.get(), c.before.get()))) continue;
         VariantClear(c.caller);
         *c.caller = c.value.detach();
     }
