@@ -293,12 +293,17 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     DISPPARAMS adapted = *params;
     adapted.rgvarg = arguments.data();
     adapted.cArgs = static_cast<UINT>(arguments.size());
+    const uint32_t errorsBefore = memberErrorCount();
     const HRESULT hr = standardInvoke(info, instance, id, flags, &adapted, result, exception, argumentError);
+    const bool ranToItsEnd = SUCCEEDED(hr) && memberErrorCount() == errorsBefore;
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
 
-    // By-reference outputs reach the caller also when the member failed
-    // after assigning them.
+    // A method or get that ran to its end gives the caller every by-reference
+    // argument in its declared type (an Empty output variable receives the 0
+    // assigned to it); after an error, and for a let, whose value is its
+    // input, only those the member changed reach the caller.
     for (Converted& c : converted) {
-        if (!c.caller || sameValue(c.value.get(), c.before.get())) continue;
+        if (!c.caller || ((put || !ranToItsEnd) && sameValue(c.value.get(), c.before.get()))) continue;
         VariantClear(c.caller);
         *c.caller = c.value.detach();
     }

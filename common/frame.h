@@ -102,6 +102,11 @@ inline void check(HRESULT hr) { if (FAILED(hr)) raiseFromHresult(hr); }
 uint32_t lastDllError();
 void setLastDllError(uint32_t code);
 
+// Run-time errors that ended a member body on this thread, whatever its
+// policy made of them: a member that raised none ran to its end.
+uint32_t memberErrorCount();
+void countMemberError();
+
 // Translates whatever a member body threw into a RuntimeError.
 RuntimeError currentError();
 
@@ -350,6 +355,7 @@ private:
             return S_OK;
         } catch (...) {
             RuntimeError error = currentError();
+            countMemberError();
             if constexpr (std::is_same_v<Policy, OnError>) {
                 switch (policy) {
                     case OnError::Report:
@@ -383,6 +389,11 @@ private:
 
 // ------------------------------------------------------- accessor rows
 
+// What a row's expression becomes before it reaches the result slot: a
+// String is held as Bstr, a Variant as Variant, every other type as itself.
+template <class T>
+using RowValue = typename Slot<T>::type;
+
 // Accessors that are one row of a class's table: the get's expression, the
 // let's statement (which sees the new value as `value`). Both run under the
 // class's `accessorPolicy` (the usual error report unless the class says
@@ -394,7 +405,7 @@ private:
 #define FRAME_GET(Name, Type, expression)                                                       \
     HRESULT STDMETHODCALLTYPE get_##Name(frame::AutomationType<Type>* result) override {        \
         return member(u"" #Name, accessorPolicy, result,                                        \
-                      [&] { return frame::slotValue<Type>(expression); });                      \
+                      [&] { return frame::slotValue<frame::RowValue<Type>>(expression); });     \
     }
 #define FRAME_LET(Name, Type, statement)                                                        \
     HRESULT STDMETHODCALLTYPE put_##Name(frame::AutomationType<Type> value) override {          \
@@ -413,6 +424,22 @@ private:
             statement;                                                                          \
         });                                                                                     \
     }
+
+// ------------------------------------------------------ private procedures
+
+// A class's private procedure with the usual error report under its own
+// name: after the box it returns its zero value and the member that called
+// it goes on. An error the report cannot show goes on to that member.
+template <class Body>
+auto reportedProcedure(const char16_t* name, Body&& body) -> std::decay_t<decltype(body())> {
+    try {
+        return body();
+    } catch (...) {
+        const RuntimeError error = currentError();
+        if (!showUsualReport(error, name)) throw error;
+        return {};
+    }
+}
 
 // ------------------------------------------------------ stored properties
 

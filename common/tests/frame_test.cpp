@@ -444,3 +444,36 @@ TEST(AccessorRows, ResultsNarrowWithOverflowAndBooleansTestNonZero) {
         }
     }
 }
+
+TEST(PrivateProcedures, ReportUnderTheirOwnNameAndTheMemberGoesOn) {
+    MessageBoxCapture capture;
+    int statementsAfter = 0;
+    const std::u16string text = frame::reportedProcedure(u"TrimNulls", []() -> std::u16string {
+        frame::raise(frame::errOutOfMemory);
+    });
+    ++statementsAfter;
+    EXPECT_EQ(text, u"");
+    EXPECT_EQ(frame::reportedProcedure(u"Twice", [] { return 21 * 2; }), 42);
+    EXPECT_EQ(statementsAfter, 1);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"TrimNulls");
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: 7. Out of memory");
+}
+
+TEST(ByReferenceVariants, MemberThatRanToItsEndGivesEveryArgumentItsDeclaredType) {
+    auto probe = newProbe();
+    // Doubling 0 leaves the values as they were; the Empty variables still receive the member's 0.
+    Variant value, small, text(u"");
+    auto out = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                            {Argument::byRef(value), Argument::byRef(small), Argument::byRef(text)});
+    ASSERT_EQ(out.hr, S_OK);
+    EXPECT_EQ(value.type(), VT_I4);
+    EXPECT_EQ(small.type(), VT_I2);
+    EXPECT_EQ(text.type(), VT_BSTR);
+}
+
+TEST(AccessorRows, StringRowsHoldTheirTextAsBstr) {
+    static_assert(std::is_same_v<frame::RowValue<BSTR>, frame::Bstr>);
+    static_assert(std::is_same_v<frame::RowValue<bool>, bool>);
+    EXPECT_EQ(frame::slotValue<frame::RowValue<BSTR>>(std::u16string(u"C:\\windows")).view(), u"C:\\windows");
+}
