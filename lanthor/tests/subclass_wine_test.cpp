@@ -228,7 +228,7 @@ TEST_F(SubclassWine, ReleasedInsideAMessageOfItsOwnBlockTheBlocksOutliveItUntilN
             for (HWND w : windows) EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&baseProc));
             EXPECT_EQ(SendMessageA(window, kOther, 2, 1), 5);  // its own procedure, at once
             // A message loop inside the running block: the flush timer fires here and must wait.
-            frame::testing::pumpMessages(60);
+            frame::testing::pumpMessages(120);
             EXPECT_EQ(WindowSubclasser::liveBlocks(), blocksBefore + blocks);
         };
         recorder.act = [&](bool before, VARIANT_BOOL*, LONG*, LONG* wParam, LONG*) {

@@ -471,6 +471,7 @@ TEST_F(ToolTipWine, ReleasedFromTheWatchedWindowsOwnProcedureNothingReachesTheDe
             EXPECT_FALSE(subclassed());
             EXPECT_EQ(GetWindowLongPtrA(other.get(), GWLP_WNDPROC), otherOwnProc);
             SendMessageA(other.get(), WM_USER, 0, 0);
+            frame::testing::pumpMessages(80);  // the host's own message loop, inside the block
         };
         if (message == WM_CLOSE)
             SendMessageA(target, WM_CLOSE, 0, 0);  // the default handling then destroys the window

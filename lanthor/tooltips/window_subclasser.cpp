@@ -21,8 +21,11 @@ SubclassCallback callbackOf(void* object) {
 std::atomic<long> g_liveBlocks{0};
 
 // Flushes the thread's graveyard from its message loop: a timer message is
-// dispatched outside every block unless a block's call is still open.
+// dispatched outside every block unless a block's call is still open (a
+// modal loop in a window procedure, say; the timer then waits for the next
+// round).
 thread_local UINT_PTR t_flushTimer = 0;
+constexpr UINT kFlushInterval = 50;  // ms
 
 void CALLBACK flushOnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (BlockGraveyard::thisThread().flush() && t_flushTimer) {
@@ -39,8 +42,9 @@ struct Block64 {
 constexpr SIZE_T kBlockSize = sizeof(Block64);
 
 // One message through a 64-bit block, framed as a whole (see BlockGraveyard).
-LRESULT dispatchFramed(thunk_x64::Context* c, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    BlockGraveyard::Frame frame;
+LRESULT dispatchFramed(BlockGraveyard& graveyard, thunk_x64::Context* c, UINT uMsg, WPARAM wParam,
+                       LPARAM lParam) {
+    BlockGraveyard::Frame frame(graveyard);
     struct Args {
         HWND hWnd;
         UINT uMsg;
@@ -73,8 +77,10 @@ LRESULT dispatchFramed(thunk_x64::Context* c, UINT uMsg, WPARAM wParam, LPARAM l
 // handle. It jumped rather than called, so once the message is done nothing
 // returns into it, and the graveyard can be flushed at once.
 LRESULT CALLBACK dispatch64(HWND contextArg, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = dispatchFramed(reinterpret_cast<thunk_x64::Context*>(contextArg), uMsg, wParam, lParam);
-    BlockGraveyard::thisThread().flush();
+    BlockGraveyard& graveyard = BlockGraveyard::thisThread();
+    const LRESULT result =
+        dispatchFramed(graveyard, reinterpret_cast<thunk_x64::Context*>(contextArg), uMsg, wParam, lParam);
+    graveyard.flush();
     return result;
 }
 
@@ -175,7 +181,7 @@ void WindowSubclasser::keepCodeLoaded() {
 }
 
 void WindowSubclasser::flushLater() {
-    if (!t_flushTimer) t_flushTimer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, flushOnTimer);
+    if (!t_flushTimer) t_flushTimer = SetTimer(nullptr, 0, kFlushInterval, flushOnTimer);
 }
 
 Address WindowSubclasser::windowProc(Address hWnd) {
