@@ -46,13 +46,13 @@ std::uint32_t readPatch(const std::uint8_t* block, std::size_t offset) {
 void patchObject(Block& templ, std::uint32_t object) { patchAbsolute(templ.data(), kObject, object); }
 
 void patchPrevious(std::uint8_t* block, std::uint32_t blockAddress, std::uint32_t previous,
-                   std::uint32_t setWindowLong, std::uint32_t callWindowProc) {
+                   std::uint32_t setWindowLong, std::uint32_t previousCall) {
     // No environment-mode function is resolved: its call is aimed at 0 and never run.
     patchRelative(block, kEnvironmentCall, blockAddress, 0);
     patchAbsolute(block, kUnsubclassPrevious, previous);
     patchRelative(block, kSetWindowLongCall, blockAddress, setWindowLong);
     patchAbsolute(block, kPreviousProc, previous);
-    patchRelative(block, kCallWindowProcCall, blockAddress, callWindowProc);
+    patchRelative(block, kCallWindowProcCall, blockAddress, previousCall);
 }
 
 void patchTable(std::uint8_t* block, bool before, std::uint32_t firstSlot) {

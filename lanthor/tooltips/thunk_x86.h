@@ -41,8 +41,10 @@ std::uint32_t readPatch(const std::uint8_t* block, std::size_t offset);
 
 // The patches of one window's block, each at the address the block runs at.
 void patchObject(Block& templ, std::uint32_t object);
+// previousCall: where the previous-procedure call goes; CallWindowProcA or a
+// function taking the same arguments.
 void patchPrevious(std::uint8_t* block, std::uint32_t blockAddress, std::uint32_t previous,
-                   std::uint32_t setWindowLong, std::uint32_t callWindowProc);
+                   std::uint32_t setWindowLong, std::uint32_t previousCall);
 void patchTable(std::uint8_t* block, bool before, std::uint32_t firstSlot);
 void patchCount(std::uint8_t* block, bool before, std::int32_t count);
 
