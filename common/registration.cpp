@@ -48,14 +48,16 @@ struct Root {
     HKEY hive;
 };
 
-Root openRoot(RegistrationScope scope) {
+// Unregistering opens the root without creating it.
+Root openRoot(RegistrationScope scope, bool create) {
     Root root{UniqueHkey(), scope == RegistrationScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE};
-    if (scope == RegistrationScope::Machine) {
+    if (scope == RegistrationScope::Machine)
         RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_ALL_ACCESS, root.key.put());
-    } else {
+    else if (create)
         RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         root.key.put(), nullptr);
-    }
+    else
+        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_ALL_ACCESS, root.key.put());
     return root;
 }
 
@@ -99,6 +101,18 @@ bool registeredInOtherView(HKEY hive, const std::u16string& clsidKey) {
     UniqueHkey key;
     const std::u16string path = u"Software\\Classes\\" + clsidKey + u"\\InprocServer32";
     return RegOpenKeyExW(hive, wide(path), 0, KEY_READ | other, key.put()) == ERROR_SUCCESS;
+}
+
+// Whether a class key names this module as its server. Some systems keep
+// one per-user view for both architectures, where the other build's
+// registration may have replaced this one's: that one stays.
+bool servedHere(HKEY root, const std::u16string& clsidKey) {
+    wchar_t server[MAX_PATH * 2] = {};
+    DWORD size = sizeof(server) - sizeof(wchar_t);
+    if (RegGetValueW(root, wide(clsidKey + u"\\InprocServer32"), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) !=
+        ERROR_SUCCESS)
+        return true;
+    return lstrcmpiW(server, wide(module::path())) == 0;
 }
 
 struct LibraryAttributes {
@@ -236,7 +250,7 @@ std::u16string progId(const ClassEntry& entry) {
 HRESULT registerServer(RegistrationScope scope) {
     ComPtr<ITypeLib> library = module::typeLibrary();
     LibraryAttributes attr{};
-    const Root root = openRoot(scope);
+    const Root root = openRoot(scope, true);
     if (!library || !libraryAttributes(attr) || !root.key) return SELFREG_E_TYPELIB;
     const std::u16string modulePath = module::path();
     HRESULT hr = S_OK;
@@ -275,21 +289,25 @@ HRESULT registerServer(RegistrationScope scope) {
 }
 
 HRESULT unregisterServer(RegistrationScope scope) {
-    const Root root = openRoot(scope);
+    const Root root = openRoot(scope, false);
     if (!root.key) return S_OK;
     const Library& lib = thisLibrary();
     for (size_t i = 0; i < lib.classCount; ++i) {
         const ClassEntry& entry = lib.classes[i];
         const std::u16string clsidKey = u"CLSID\\" + guidText(*entry.clsid);
+        if (scope == RegistrationScope::User && !servedHere(root.key.get(), clsidKey)) continue;
         deleteTree(root.key.get(), clsidKey);
         if (!registeredInOtherView(root.hive, clsidKey)) deleteTree(root.key.get(), progId(entry));
     }
     LibraryAttributes attr{};
     if (!libraryAttributes(attr)) return S_OK;
-    if (scope == RegistrationScope::Machine)
+    if (scope == RegistrationScope::Machine) {
         UnRegisterTypeLib(attr.libid, attr.major, attr.minor, attr.lcid, attr.syskind);
-    else
+    } else {
         unregisterTypeLibraryForUser(root.key.get(), attr);
+        // The per-user folders registering may have made, when nothing else is in them.
+        for (const char16_t* folder : {u"CLSID", u"Interface", u"TypeLib"}) deleteIfEmpty(root.key.get(), folder);
+    }
     return S_OK;
 }
 

@@ -52,7 +52,12 @@ same() {  # snapshot snapshot what
     if cmp -s "$work/$1.txt" "$work/$2.txt"; then ok "$3"; else bad "$3:"; diff "$work/$1.txt" "$work/$2.txt" | head -20; fi
 }
 
+# The script hosts register their own type library when first run: that happens before the snapshots.
+echo 'WScript.Echo ""' > "$work/first.vbs"
+for arch in x86 x64; do frame_wine_system "$arch" cscript.exe //nologo "$(winepath -w "$work/first.vbs")" >/dev/null; done
 snapshot 'HKLM\Software\Classes' machine-before
+# Windows always has the per-user classes key; a new prefix of this platform may not.
+frame_wine_system x64 reg.exe add 'HKCU\Software\Classes' /f >/dev/null
 snapshot 'HKCU\Software\Classes' user-before
 for arch in x86 x64; do
     if run_cmd "$arch" register.cmd && [ "$(grep -c '^Registered ' "$work/cmd.txt")" -eq "$(libraries "$arch")" ]; then
