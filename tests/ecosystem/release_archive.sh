@@ -9,8 +9,7 @@ set -euo pipefail
 archive=$1
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
-FRAME_WINEPREFIX=$(mktemp -d "$root/build/wineprefix-fresh.XXXXXX")
-export FRAME_WINEPREFIX
+export FRAME_WINEPREFIX="$root/build/wineprefix-release"
 source "$root/scripts/wine-env.sh"
 source "$here/example_output.sh"
 work=$(mktemp -d)
