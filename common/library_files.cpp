@@ -36,7 +36,8 @@ std::string pair(const char* name, const std::string& value) {
 // runtime registers them.
 bool automationCompatible(const ItemNames& type) { return (type.flags & (flagDual | flagOleAutomation)) != 0; }
 bool automationInterface(const ItemNames& type) {
-    return !type.guid.empty() && (type.kind == kindDispatch || (type.kind == kindInterface && automationCompatible(type)));
+    return !type.guid.empty() &&
+           (type.kind == kindDispatch || (type.kind == kindInterface && automationCompatible(type)));
 }
 
 }  // namespace
@@ -67,8 +68,8 @@ std::string assemblyManifest(const LibraryView& library, const std::string& file
     for (const ItemNames& type : library.types) {
         if (!automationInterface(type)) continue;
         xml += "  <comInterfaceExternalProxyStub" + pair("name", type.type) + pair("iid", type.guid) +
-               pair("proxyStubClsid32", automationCompatible(type) ? kTypeLibraryMarshaller : kDispatchMarshaller) + pair("baseInterface", kIDispatch) +
-               pair("tlbid", library.guid) + "/>\n";
+               pair("proxyStubClsid32", automationCompatible(type) ? kTypeLibraryMarshaller : kDispatchMarshaller) +
+               pair("baseInterface", kIDispatch) + pair("tlbid", library.guid) + "/>\n";
     }
     xml += "</assembly>\n";
     return xml;

@@ -13,6 +13,7 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,15 @@ HRESULT setValue(HKEY root, const std::u16string& keyPath, const char16_t* name,
                             reinterpret_cast<const BYTE*>(value.c_str()),
                             static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
     return HRESULT_FROM_WIN32(status);
+}
+
+// Each step has run (its writes are made in the argument list); the call
+// fails with a failing step's result.
+HRESULT allOf(std::initializer_list<HRESULT> steps) {
+    HRESULT hr = S_OK;
+    for (HRESULT step : steps)
+        if (FAILED(step)) hr = step;
+    return hr;
 }
 
 void deleteTree(HKEY root, const std::u16string& keyPath) {
@@ -191,22 +201,18 @@ HRESULT registerTypeLibraryForUser(HKEY root, const LibraryAttributes& attr, con
     const TypeLibraryKeys keys = typeLibraryKeys(attr);
     const std::u16string libid = guidText(attr.libid);
     const std::u16string version = decimal(attr.major) + u"." + decimal(attr.minor);
-    HRESULT hr = S_OK;
-    for (HRESULT step : {setValue(root, keys.version, nullptr, help.empty() ? name.str() : help.str()),
-                         setValue(root, keys.version + u"\\FLAGS", nullptr, decimal(attr.flags)),
-                         setValue(root, keys.version + u"\\HELPDIR", nullptr, folderOf(modulePath)),
-                         setValue(root, keys.platform, nullptr, modulePath)}) {
-        if (FAILED(step)) hr = step;
-    }
+    HRESULT hr = allOf({setValue(root, keys.version, nullptr, help.empty() ? name.str() : help.str()),
+                        setValue(root, keys.version + u"\\FLAGS", nullptr, decimal(attr.flags)),
+                        setValue(root, keys.version + u"\\HELPDIR", nullptr, folderOf(modulePath)),
+                        setValue(root, keys.platform, nullptr, modulePath)});
     for (const InterfaceEntry& entry : automationInterfaces()) {
         const std::u16string key = u"Interface\\" + entry.iid;
-        for (HRESULT step : {setValue(root, key, nullptr, entry.name),
-                             setValue(root, key + u"\\ProxyStubClsid", nullptr, entry.marshaller),
-                             setValue(root, key + u"\\ProxyStubClsid32", nullptr, entry.marshaller),
-                             setValue(root, key + u"\\TypeLib", nullptr, libid),
-                             setValue(root, key + u"\\TypeLib", u"Version", version)}) {
-            if (FAILED(step)) hr = step;
-        }
+        const HRESULT written = allOf({setValue(root, key, nullptr, entry.name),
+                                       setValue(root, key + u"\\ProxyStubClsid", nullptr, entry.marshaller),
+                                       setValue(root, key + u"\\ProxyStubClsid32", nullptr, entry.marshaller),
+                                       setValue(root, key + u"\\TypeLib", nullptr, libid),
+                                       setValue(root, key + u"\\TypeLib", u"Version", version)});
+        if (FAILED(written)) hr = written;
     }
     return hr;
 }
@@ -270,16 +276,16 @@ HRESULT registerServer(RegistrationScope scope) {
         const ClassEntry& entry = lib.classes[i];
         const std::u16string clsidKey = u"CLSID\\" + guidText(*entry.clsid);
         const std::u16string id = progId(entry);
-        for (HRESULT step : {setValue(classes, clsidKey, nullptr, id),
-                             setValue(classes, clsidKey + u"\\InprocServer32", nullptr, modulePath),
-                             setValue(classes, clsidKey + u"\\InprocServer32", u"ThreadingModel", u"Apartment"),
-                             setValue(classes, clsidKey + u"\\ProgID", nullptr, id),
-                             setValue(classes, clsidKey + u"\\TypeLib", nullptr, libid),
-                             setValue(classes, clsidKey + u"\\VERSION", nullptr, version),
-                             setValue(classes, id, nullptr, id),
-                             setValue(classes, id + u"\\CLSID", nullptr, guidText(*entry.clsid))}) {
-            if (FAILED(step)) hr = step;
-        }
+        const HRESULT written = allOf({setValue(classes, clsidKey, nullptr, id),
+                                       setValue(classes, clsidKey + u"\\InprocServer32", nullptr, modulePath),
+                                       setValue(classes, clsidKey + u"\\InprocServer32", u"ThreadingModel",
+                                                u"Apartment"),
+                                       setValue(classes, clsidKey + u"\\ProgID", nullptr, id),
+                                       setValue(classes, clsidKey + u"\\TypeLib", nullptr, libid),
+                                       setValue(classes, clsidKey + u"\\VERSION", nullptr, version),
+                                       setValue(classes, id, nullptr, id),
+                                       setValue(classes, id + u"\\CLSID", nullptr, guidText(*entry.clsid))});
+        if (FAILED(written)) hr = written;
     }
     if (FAILED(hr)) {
         unregisterServer(scope);

@@ -85,8 +85,9 @@ TEST(RegistrationFree, EveryClassOfEveryLibraryThroughItsManifest) {
 
         // Nothing is registered here.
         for (const sweep::Class& cls : library.classes) {
+            const std::u16string progId = library.name + u"." + cls.name;
             CLSID found{};
-            EXPECT_TRUE(FAILED(CLSIDFromProgID(reinterpret_cast<LPCOLESTR>((library.name + u"." + cls.name).c_str()), &found)));
+            EXPECT_TRUE(FAILED(CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &found)));
             ComPtr<IDispatch> object;
             EXPECT_EQ(CoCreateInstance(cls.clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IDispatch), object.putVoid()),
                       REGDB_E_CLASSNOTREG);
