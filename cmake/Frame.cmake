@@ -151,6 +151,11 @@ function(frame_com_library name)
   # (common/lean_runtime.cpp).
   target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/common/lean_runtime.cpp)
   target_link_options(${name} PRIVATE -static -Wl,--kill-at -s -Wl,--gc-sections)
+  # The assembly manifest also as resource 1 of type 24 (RT_MANIFEST): a
+  # program that names the library in its own manifest looks there first.
+  file(CONFIGURE OUTPUT ${gen}/${name}_manifest.rc CONTENT "1 24 \"${gen}/${name}.manifest\"\n")
+  set_source_files_properties(${gen}/${name}_manifest.rc PROPERTIES OBJECT_DEPENDS ${gen}/${name}.manifest)
+  target_sources(${name} PRIVATE ${gen}/${name}_manifest.rc)
   # Clients of the library (its tests among them) see its generated header.
   add_library(${name}_idl INTERFACE)
   target_include_directories(${name}_idl INTERFACE ${gen})

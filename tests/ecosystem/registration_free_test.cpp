@@ -2,7 +2,8 @@
 // registered: every class of every library in the deliverables folder
 // (FRAME_DIST_DIR) is created by class identifier and by programmatic
 // identifier through an activation context made from the library's
-// manifest, and its type library is found through the same context.
+// manifest, or from a program's manifest that names the libraries, and the
+// type library is found through the same context.
 #include <windows.h>
 #include <ocidl.h>
 
@@ -44,10 +45,11 @@ std::vector<std::string> libraryNames() {
     return names;
 }
 
+// Libraries are looked for in the manifest's folder.
 class ActivationContext {
 public:
     explicit ActivationContext(const std::wstring& manifest) {
-        const std::wstring folder = windowsPath(distFolder());
+        const std::wstring folder = manifest.substr(0, manifest.find_last_of(L'\\'));
         ACTCTXW context{};
         context.cbSize = sizeof(context);
         context.dwFlags = ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
@@ -67,6 +69,88 @@ private:
     ULONG_PTR cookie_ = 0;
 };
 
+struct DistLibrary {
+    sweep::Library library;
+    TLIBATTR attributes{};
+};
+
+DistLibrary readDistLibrary(const std::string& name) {
+    DistLibrary dist{sweep::readLibrary(distFolder() + "/" + name + ".dll"), {}};
+    ComPtr<ITypeLib> types;
+    TLIBATTR* attr = nullptr;
+    if (SUCCEEDED(LoadTypeLibEx(dist.library.path.c_str(), REGKIND_NONE, types.put())) &&
+        SUCCEEDED(types->GetLibAttr(&attr))) {
+        dist.attributes = *attr;
+        types->ReleaseTLibAttr(attr);
+    }
+    return dist;
+}
+
+std::u16string progIdOf(const sweep::Library& library, const sweep::Class& cls) {
+    return library.name + u"." + cls.name;
+}
+
+// Every class by class identifier and by programmatic identifier, each a
+// working object of its class, and the type library, through the active context.
+void expectEveryClassThroughTheContext(const DistLibrary& dist) {
+    ASSERT_FALSE(dist.library.classes.empty());
+    for (const sweep::Class& cls : dist.library.classes) {
+        const std::u16string progId = progIdOf(dist.library, cls);
+        SCOPED_TRACE(narrow(progId));
+        // The context may answer a programmatic identifier with an alias
+        // of the class identifier (Wine does): what counts is the object.
+        CLSID found{};
+        ASSERT_EQ(CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &found), S_OK);
+        ComPtr<IDispatch> byClass = frame::createObject(cls.clsid);
+        ComPtr<IDispatch> byName = frame::createObject(progId.c_str());
+        ASSERT_TRUE(byClass && byName);
+        EXPECT_TRUE(IsEqualGUID(frame::testing::identityOf(frame::testing::providedClass(byName.get()).get()).guid,
+                                cls.clsid));
+        if (!cls.members.empty()) {
+            DISPID id = 0;
+            LPOLESTR member = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(cls.members[0].name.c_str()));
+            EXPECT_EQ(byClass->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+            EXPECT_EQ(id, cls.members[0].id);
+        }
+    }
+    // Early-bound hosts find the type library through the same context.
+    ComPtr<ITypeLib> registered;
+    EXPECT_EQ(LoadRegTypeLib(dist.attributes.guid, dist.attributes.wMajorVerNum, dist.attributes.wMinorVerNum,
+                             dist.attributes.lcid, registered.put()),
+              S_OK);
+}
+
+// A program's folder as a developer ships it: the libraries' DLLs and
+// manifests copied beside the program's own manifest, which names them.
+std::wstring programFolderWithManifest(const std::vector<DistLibrary>& libraries) {
+    const char* architecture = sizeof(void*) == 8 ? "amd64" : "x86";
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                      "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
+                      "  <assemblyIdentity type=\"win32\" name=\"RegistrationFree.Client\" version=\"1.0.0.0\" "
+                      "processorArchitecture=\"" + std::string(architecture) + "\"/>\n";
+    for (const DistLibrary& dist : libraries)
+        xml += "  <dependency><dependentAssembly><assemblyIdentity type=\"win32\" name=\"" + narrow(dist.library.name) +
+               "\" version=\"" + std::to_string(dist.attributes.wMajorVerNum) + "." +
+               std::to_string(dist.attributes.wMinorVerNum) + ".0.0\" processorArchitecture=\"" + architecture +
+               "\"/></dependentAssembly></dependency>\n";
+    xml += "</assembly>\n";
+    wchar_t temporary[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temporary);
+    const std::wstring folder = std::wstring(temporary) + L"RegistrationFree.Client\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const DistLibrary& dist : libraries) {
+        const std::wstring name(dist.library.name.begin(), dist.library.name.end());
+        const std::wstring from = windowsPath(distFolder()) + L"\\" + name;
+        for (const wchar_t* extension : {L".dll", L".manifest"})
+            CopyFileW((from + extension).c_str(), (folder + name + extension).c_str(), FALSE);
+    }
+    const std::wstring path = folder + L"RegistrationFree.Client.manifest";
+    frame::UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (file) WriteFile(file.get(), xml.data(), static_cast<DWORD>(xml.size()), &written, nullptr);
+    return path;
+}
+
 }  // namespace
 
 TEST(RegistrationFree, EveryClassOfEveryLibraryThroughItsManifest) {
@@ -74,51 +158,32 @@ TEST(RegistrationFree, EveryClassOfEveryLibraryThroughItsManifest) {
     ASSERT_FALSE(names.empty()) << "no manifest in " << distFolder();
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        const sweep::Library library = sweep::readLibrary(distFolder() + "/" + name + ".dll");
-        ASSERT_FALSE(library.classes.empty());
-        ComPtr<ITypeLib> types;
-        ASSERT_EQ(LoadTypeLibEx(library.path.c_str(), REGKIND_NONE, types.put()), S_OK);
-        TLIBATTR* attr = nullptr;
-        ASSERT_EQ(types->GetLibAttr(&attr), S_OK);
-        const TLIBATTR libraryAttributes = *attr;
-        types->ReleaseTLibAttr(attr);
-
+        const DistLibrary dist = readDistLibrary(name);
         // Nothing is registered here.
-        for (const sweep::Class& cls : library.classes) {
-            const std::u16string progId = library.name + u"." + cls.name;
+        for (const sweep::Class& cls : dist.library.classes) {
+            const std::u16string progId = progIdOf(dist.library, cls);
             CLSID found{};
             EXPECT_TRUE(FAILED(CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &found)));
             ComPtr<IDispatch> object;
             EXPECT_EQ(CoCreateInstance(cls.clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IDispatch), object.putVoid()),
                       REGDB_E_CLASSNOTREG);
         }
-
         ActivationContext context(windowsPath(distFolder() + "/" + name + ".manifest"));
         ASSERT_TRUE(context.active()) << "activation context: error " << GetLastError();
-        for (const sweep::Class& cls : library.classes) {
-            const std::u16string progId = library.name + u"." + cls.name;
-            SCOPED_TRACE(narrow(progId));
-            // The context may answer a programmatic identifier with an alias
-            // of the class identifier (Wine does): what counts is the object.
-            CLSID found{};
-            ASSERT_EQ(CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &found), S_OK);
-            ComPtr<IDispatch> byClass = frame::createObject(cls.clsid);
-            ComPtr<IDispatch> byName = frame::createObject(progId.c_str());
-            ASSERT_TRUE(byClass && byName);
-            // A working object of the class asked for.
-            EXPECT_TRUE(IsEqualGUID(frame::testing::identityOf(frame::testing::providedClass(byName.get()).get()).guid,
-                                    cls.clsid));
-            if (!cls.members.empty()) {
-                DISPID id = 0;
-                LPOLESTR member = const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(cls.members[0].name.c_str()));
-                EXPECT_EQ(byClass->GetIDsOfNames(IID_NULL, &member, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-                EXPECT_EQ(id, cls.members[0].id);
-            }
-        }
-        // Early-bound hosts find the type library through the same context.
-        ComPtr<ITypeLib> registered;
-        EXPECT_EQ(LoadRegTypeLib(libraryAttributes.guid, libraryAttributes.wMajorVerNum,
-                                 libraryAttributes.wMinorVerNum, libraryAttributes.lcid, registered.put()),
-                  S_OK);
+        expectEveryClassThroughTheContext(dist);
+    }
+}
+
+// What a program does that names the libraries in its own manifest: the
+// libraries are found beside it by name.
+TEST(RegistrationFree, EveryLibraryNamedInAProgramsManifest) {
+    std::vector<DistLibrary> libraries;
+    for (const std::string& name : libraryNames()) libraries.push_back(readDistLibrary(name));
+    ASSERT_FALSE(libraries.empty());
+    ActivationContext context(programFolderWithManifest(libraries));
+    ASSERT_TRUE(context.active()) << "activation context: error " << GetLastError();
+    for (const DistLibrary& dist : libraries) {
+        SCOPED_TRACE(narrow(dist.library.name));
+        expectEveryClassThroughTheContext(dist);
     }
 }
