@@ -1,7 +1,5 @@
 #include "lanthor/tooltips/thunk_x86.h"
 
-#include <stdexcept>
-
 namespace lanthor::thunk_x86 {
 
 const std::string_view kTemplateHex =
@@ -16,12 +14,12 @@ int digit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    throw std::invalid_argument("not a hexadecimal digit");
+    throw MalformedTemplate();
 }
 }  // namespace
 
 Block decodeTemplate(std::string_view hex) {
-    if (hex.size() != 2 * kSize) throw std::invalid_argument("template length");
+    if (hex.size() != 2 * kSize) throw MalformedTemplate();
     Block block{};
     for (std::size_t i = 0; i < kSize; ++i)
         block[i] = static_cast<std::uint8_t>(digit(hex[2 * i]) * 16 + digit(hex[2 * i + 1]));

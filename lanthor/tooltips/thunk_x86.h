@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string_view>
 
 namespace lanthor::thunk_x86 {
@@ -27,6 +28,11 @@ inline constexpr std::size_t kObject = 186;             // absolute
 extern const std::string_view kTemplateHex;
 
 using Block = std::array<std::uint8_t, kSize>;
+
+// A literal that is not 2 * kSize hexadecimal digits.
+struct MalformedTemplate : std::exception {
+    const char* what() const noexcept override { return "malformed window-procedure block"; }
+};
 
 // Byte i is the two digits at 2i and 2i+1.
 Block decodeTemplate(std::string_view hex = kTemplateHex);
