@@ -36,4 +36,9 @@ std::string interfaceFlags(ITypeInfo* info);
 // An enumeration of the library by its identifier: "Name: a=1, b=2".
 std::string enumerationText(ITypeLib* library, REFGUID id);
 
+// The vtable view of a dual interface, which lists only the interface's own
+// members (its dispatch view lists IDispatch's too); other type information
+// as it is.
+ComPtr<ITypeInfo> vtableView(ITypeInfo* info);
+
 }  // namespace frame::testing
