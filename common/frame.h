@@ -250,8 +250,57 @@ T requiredValue(const T* argument) {
 HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
 
+// What every object shares, compiled once for all classes rather than once
+// per class: the reference count, QueryInterface's identity rules, IDispatch
+// through the type library, and error and class information (answered by a
+// part embedded in the object, whose interfaces lead back to it).
+class ObjectBase {
+public:
+    ObjectBase(const ObjectBase&) = delete;
+    ObjectBase& operator=(const ObjectBase&) = delete;
+
+protected:
+    // The class as the base sees it: its interface and coclass, and its
+    // interface's type information (cached by the class).
+    struct ClassFacts {
+        const IID* iid;
+        const CLSID* clsid;
+        ComPtr<ITypeInfo> (*interfaceInfo)();
+        const char16_t* name;
+    };
+    ObjectBase(IDispatch* primary, const ClassFacts& facts);
+    virtual ~ObjectBase();
+
+    HRESULT query(REFIID iid, void** object);
+    ULONG addRef() { return ++references_; }
+    ULONG release();
+    HRESULT typeInfoCount(UINT* count);
+    HRESULT typeInfo(UINT index, ITypeInfo** info);
+    HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* ids);
+    HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                   UINT* argumentError);
+    IDispatch* primary() const { return primary_; }
+    const ClassFacts& facts() const { return facts_; }
+
+private:
+    struct Extras final : ISupportErrorInfo, IProvideClassInfo2 {
+        explicit Extras(ObjectBase& owner) : owner(owner) {}
+        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+        ULONG STDMETHODCALLTYPE AddRef() override;
+        ULONG STDMETHODCALLTYPE Release() override;
+        HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
+        HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
+        HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
+        ObjectBase& owner;
+    };
+    IDispatch* const primary_;
+    const ClassFacts& facts_;
+    Extras extras_{*this};
+    std::atomic<ULONG> references_{1};
+};
+
 template <class Derived, class Interface, class Coclass>
-class Object : public Interface, public ISupportErrorInfo, public IProvideClassInfo2 {
+class Object : public Interface, public ObjectBase {
 public:
     static constexpr OnError Report = OnError::Report;
     static constexpr OnError Caller = OnError::Caller;
@@ -271,86 +320,26 @@ public:
     }
     static ClassEntry entry() { return {Derived::kName, &__uuidof(Coclass), &create}; }
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-        } else if (iid == __uuidof(ISupportErrorInfo)) {
-            *object = static_cast<ISupportErrorInfo*>(this);
-        } else if (iid == __uuidof(IProvideClassInfo) || iid == __uuidof(IProvideClassInfo2)) {
-            *object = static_cast<IProvideClassInfo2*>(this);
-        } else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references_;
-        if (left == 0) std::unique_ptr<Derived>(static_cast<Derived*>(this)).reset();
-        return left;
-    }
-
-    // IDispatch, answered from the type library.
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
+    // IUnknown and IDispatch, each a call into the shared base.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override { return query(iid, object); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return release(); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { return typeInfoCount(count); }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-        if (!info) return E_POINTER;
-        *info = nullptr;
-        if (index != 0) return DISP_E_BADINDEX;
-        ComPtr<ITypeInfo> ti = interfaceInfo();
-        if (!ti) return TYPE_E_ELEMENTNOTFOUND;
-        *info = ti.detach();
-        return S_OK;
+        return typeInfo(index, info);
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        ComPtr<ITypeInfo> ti = interfaceInfo();
-        if (!ti) return TYPE_E_ELEMENTNOTFOUND;
-        return ti->GetIDsOfNames(names, count, ids);
+        return idsOfNames(names, count, ids);
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                      EXCEPINFO* exception, UINT* argumentError) override {
-        ComPtr<ITypeInfo> ti = interfaceInfo();
-        if (!ti) return TYPE_E_ELEMENTNOTFOUND;
-        ComPtr<Interface> keepAlive(this);
-        // Members catch their own errors; what is left (memory for the argument
-        // adapter) must not cross into the host.
-        try {
-            return invokeThroughTypeInfo(ti.get(), static_cast<Interface*>(this), id, flags, params, result,
-                                         exception, argumentError);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (...) {
-            return E_UNEXPECTED;
-        }
-    }
-
-    // ISupportErrorInfo
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
-        return iid == __uuidof(Interface) ? S_OK : S_FALSE;
-    }
-
-    // IProvideClassInfo2: hosts ask an object which class it is.
-    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override {
-        return module::classInfo(__uuidof(Coclass), info);
-    }
-    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override {
-        return module::classGuid(__uuidof(Coclass), kind, guid);
+        return invoke(id, flags, params, result, exception, argumentError);
     }
 
     Interface* self() { return static_cast<Interface*>(this); }
 
 protected:
-    Object() { module::objectCreated(); }
-    virtual ~Object() { module::objectDestroyed(); }
-    Object(const Object&) = delete;
-    Object& operator=(const Object&) = delete;
+    Object() : ObjectBase(static_cast<Interface*>(this), classFacts()) {}
 
     // Runs a member body under a failure policy. The body either returns the
     // result or takes the result slot by reference and assigns it as it goes;
@@ -411,8 +400,10 @@ private:
         static const ComPtr<ITypeInfo> info = module::typeInfo(__uuidof(Interface));
         return info;
     }
-
-    std::atomic<ULONG> references_{1};
+    static const ClassFacts& classFacts() {
+        static const ClassFacts facts{&__uuidof(Interface), &__uuidof(Coclass), &interfaceInfo, Derived::kName};
+        return facts;
+    }
 };
 
 // ------------------------------------------------------- accessor rows
