@@ -27,6 +27,8 @@ if(FRAME_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
                       -fsanitize=fuzzer-no-link)
   add_link_options(-fsanitize=address,undefined)
+  # Where a finding was made, in the test's output.
+  set(FRAME_SANITIZE_ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1")
 endif()
 
 set(FRAME_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
@@ -76,6 +78,7 @@ function(frame_native_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
   target_compile_options(${name} PRIVATE -Wall -Wextra)
   add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${FRAME_SANITIZE_ENVIRONMENT}")
 endfunction()
 
 # Compiles <idl> to a type library, a C/C++ header and the identifiers file,
@@ -209,4 +212,5 @@ function(frame_fuzz_target name)
   add_test(NAME fuzz.${name}
            COMMAND ${name} -max_total_time=${FRAME_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
                    -print_final_stats=1 -artifact_prefix=${corpus}- ${corpus} ${seeds})
+  set_tests_properties(fuzz.${name} PROPERTIES ENVIRONMENT "${FRAME_SANITIZE_ENVIRONMENT}")
 endfunction()
