@@ -23,9 +23,25 @@ int messageBox(const std::u16string& text, const std::u16string& caption, UINT s
         Bstr from;
         if (SUCCEEDED(info->GetSource(from.put()))) source = from.str();
     }
-    if (description.empty()) description = standardDescription(number);
-    if (description.empty()) description = standardDescription(errAutomation);
+    if (description.empty()) description = errorDescription(number);
     throw RuntimeError(number, description, source);
+}
+
+std::u16string errorDescription(int32_t number) {
+    std::u16string text = standardDescription(number);
+    if (!text.empty() || number >= 0) return text;
+    // A failed call's HRESULT: the system's own text for it, else "Automation error".
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(number), 0,
+                                        reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    if (message) {
+        text.assign(reinterpret_cast<const char16_t*>(message), length);
+        LocalFree(message);
+        while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) text.pop_back();
+    }
+    return text.empty() ? standardDescription(errAutomation) : text;
 }
 
 RuntimeError currentError() {

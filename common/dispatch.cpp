@@ -102,7 +102,10 @@ struct Converted {
 // dispatcher.
 struct Parameter {
     VARTYPE target;   // the type a by-reference parameter points to; VT_EMPTY for any other
-    bool hasDefault;  // a declared default value
+    // A value when the argument is missing: the declared default, or for an
+    // optional without one (widl stores no text default for a BSTR*) the
+    // type's zero value. An optional Variant stays missing, as callers test.
+    bool hasDefault;
 };
 struct Shape {
     std::vector<Parameter> parameters;
@@ -140,7 +143,10 @@ const Shape& shapeOf(ITypeInfo* info, DISPID id, WORD flags) {
         for (SHORT k = 0; k < function.get()->cParams; ++k) {
             const ELEMDESC& param = function.get()->lprgelemdescParam[k];
             if (param.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) continue;
-            const Parameter p{byRefType(info, param.tdesc), (param.paramdesc.wParamFlags & PARAMFLAG_FHASDEFAULT) != 0};
+            const USHORT declaredFlags = param.paramdesc.wParamFlags;
+            const VARTYPE target = byRefType(info, param.tdesc);
+            const Parameter p{target, (declaredFlags & PARAMFLAG_FHASDEFAULT) != 0 ||
+                                          ((declaredFlags & PARAMFLAG_FOPT) && target != VT_VARIANT)};
             shape.parameters.push_back(p);
             shape.anyByRef = shape.anyByRef || p.target != VT_EMPTY;
         }
@@ -192,8 +198,21 @@ HRESULT invokeObjectIndex(ITypeInfo* info, void* instance, DISPID id, DISPPARAMS
     ComPtr<IDispatch> dispatch;
     if (FAILED(V_UNKNOWN(&object.get())->QueryInterface(IID_IDispatch, dispatch.putVoid())))
         return DISP_E_NOTACOLLECTION;
-    return dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                            params, result, exception, argumentError);
+    const HRESULT indexed = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
+                                             DISPATCH_PROPERTYGET | DISPATCH_METHOD, params, result, exception,
+                                             argumentError);
+    // The other object's error reaches the caller with a text, as every error of ours does.
+    if (indexed == DISP_E_EXCEPTION && exception) {
+        if (exception->pfnDeferredFillIn) {
+            exception->pfnDeferredFillIn(exception);
+            exception->pfnDeferredFillIn = nullptr;
+        }
+        if (!exception->bstrDescription) {
+            const int32_t number = exception->scode ? errorFromHresult(exception->scode) : exception->wCode;
+            exception->bstrDescription = Bstr(errorDescription(number)).detach();
+        }
+    }
+    return indexed;
 }
 
 }  // namespace
@@ -240,6 +259,8 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
 
     FunctionDesc function(info, id, flags);
     std::vector<Converted> converted;
+    VARIANTARG empty;  // converts to a type's zero value
+    VariantInit(&empty);
     for (UINT k = 0; k < declared; ++k) {
         VARIANTARG* argument = argumentOf(k);
         if (takenAsIs(argument, shape.parameters[k])) continue;
@@ -247,9 +268,11 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
         Converted c{argument, target, nullptr, {}, {}};
         const VARIANTARG* source = argument;
         if (isMissing(*argument)) {
-            const PARAMDESCEX* defaults = function.get()->lprgelemdescParam[k].paramdesc.pparamdescex;
-            if (!defaults) continue;
-            source = &defaults->varDefaultValue;
+            const PARAMDESC& declaredAs = function.get()->lprgelemdescParam[k].paramdesc;
+            if ((declaredAs.wParamFlags & PARAMFLAG_FHASDEFAULT) && declaredAs.pparamdescex)
+                source = &declaredAs.pparamdescex->varDefaultValue;
+            else
+                source = &empty;
         } else if (V_VT(argument) == (VT_BYREF | VT_VARIANT)) {
             c.caller = V_VARIANTREF(argument);
         }
@@ -270,12 +293,17 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
     DISPPARAMS adapted = *params;
     adapted.rgvarg = arguments.data();
     adapted.cArgs = static_cast<UINT>(arguments.size());
+    const uint32_t errorsBefore = memberErrorCount();
     const HRESULT hr = standardInvoke(info, instance, id, flags, &adapted, result, exception, argumentError);
+    const bool ranToItsEnd = SUCCEEDED(hr) && memberErrorCount() == errorsBefore;
+    const bool put = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
 
-    // By-reference outputs reach the caller also when the member failed
-    // after assigning them.
+    // A method or get that ran to its end gives the caller every by-reference
+    // argument in its declared type (an Empty output variable receives the 0
+    // assigned to it); after an error, and for a let, whose value is its
+    // input, only those the member changed reach the caller.
     for (Converted& c : converted) {
-        if (!c.caller || sameValue(c.value.get(), c.before.get())) continue;
+        if (!c.caller || ((put || !ranToItsEnd) && sameValue(c.value.get(), c.before.get()))) continue;
         VariantClear(c.caller);
         *c.caller = c.value.detach();
     }

@@ -58,6 +58,7 @@ constexpr Entry kStandardTexts[] = {
     {453, "Specified DLL function not found"},
     {457, "This key is already associated with an element of this collection"},
     {458, "Variable uses an Automation type not supported in Visual Basic"},
+    {32811, "Element not found"},
 };
 
 }  // namespace
@@ -86,8 +87,8 @@ std::u16string decimal(int64_t value) {
     return digits;
 }
 
-std::u16string usualReportText(int32_t number, const std::u16string& description) {
-    return u"Error: " + decimal(number) + u". " + description;
+std::u16string usualReportText(int32_t number, const std::u16string& description, const char16_t* opening) {
+    return opening + decimal(number) + u". " + description;
 }
 
 int32_t hresultFromError(int32_t number) noexcept {

@@ -63,8 +63,10 @@ private:
     throw RuntimeError(number, std::move(description));
 }
 
-// "Error: " number ". " description: the usual error report's text.
-std::u16string usualReportText(int32_t number, const std::u16string& description);
+// "Error: " number ". " description: the usual error report's text. A class
+// whose report opens with another word gives it as `opening`.
+std::u16string usualReportText(int32_t number, const std::u16string& description,
+                               const char16_t* opening = u"Error: ");
 
 // Decimal text of a signed number, minus sign included.
 std::u16string decimal(int64_t value);

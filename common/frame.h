@@ -71,7 +71,21 @@ enum class OnError {
 };
 
 // The usual error report's message box. Returns false when the box could not be shown.
-bool showUsualReport(const RuntimeError& error, const char16_t* caption);
+bool showUsualReport(const RuntimeError& error, const char16_t* caption, const char16_t* opening = u"Error: ");
+
+// The usual error report with another opening than "Error: ", as a member's
+// failure policy: member(u"Item", reportOpening(u"Item", u"Item: "), ...).
+inline auto reportOpening(const char16_t* caption, const char16_t* opening) {
+    return [caption, opening](const RuntimeError& error) {
+        if (!showUsualReport(error, caption, opening)) throw error;
+    };
+}
+
+// Runs a private procedure, or a class's initialisation, under the usual
+// error report captioned with its own name. False when an error ended it
+// (after the box); an error the box could not report goes on to the caller.
+template <class Body>
+bool withUsualReport(const char16_t* caption, Body&& body);
 // A message box of the calling thread, owned by its active window.
 int messageBox(const std::u16string& text, const std::u16string& caption, UINT style);
 // Sets the thread's error object and gives the HRESULT a caller receives.
@@ -79,14 +93,34 @@ HRESULT errorToCaller(const RuntimeError& error, REFIID iid, const char16_t* cla
 // A run-time error for a failed call on another automation object, with the
 // description its error object gives.
 [[noreturn]] void raiseFromHresult(HRESULT hr);
+// The description of an error number: its standard text, or for an HRESULT
+// without one the system's text for it ("Automation error" when it has none).
+std::u16string errorDescription(int32_t number);
 inline void check(HRESULT hr) { if (FAILED(hr)) raiseFromHresult(hr); }
 
 // Last-error code of the latest operating-system call made through DllFunction.
 uint32_t lastDllError();
 void setLastDllError(uint32_t code);
 
+// Run-time errors that ended a member body on this thread, whatever its
+// policy made of them: a member that raised none ran to its end.
+uint32_t memberErrorCount();
+void countMemberError();
+
 // Translates whatever a member body threw into a RuntimeError.
 RuntimeError currentError();
+
+template <class Body>
+bool withUsualReport(const char16_t* caption, Body&& body) {
+    try {
+        body();
+        return true;
+    } catch (...) {
+        RuntimeError error = currentError();
+        if (!showUsualReport(error, caption)) throw error;
+        return false;
+    }
+}
 
 // ------------------------------------------------------------ result slots
 
@@ -321,6 +355,7 @@ private:
             return S_OK;
         } catch (...) {
             RuntimeError error = currentError();
+            countMemberError();
             if constexpr (std::is_same_v<Policy, OnError>) {
                 switch (policy) {
                     case OnError::Report:
@@ -354,6 +389,11 @@ private:
 
 // ------------------------------------------------------- accessor rows
 
+// What a row's expression becomes before it reaches the result slot: a
+// String is held as Bstr, a Variant as Variant, every other type as itself.
+template <class T>
+using RowValue = typename Slot<T>::type;
+
 // Accessors that are one row of a class's table: the get's expression, the
 // let's statement (which sees the new value as `value`). Both run under the
 // class's `accessorPolicy` (the usual error report unless the class says
@@ -365,7 +405,7 @@ private:
 #define FRAME_GET(Name, Type, expression)                                                       \
     HRESULT STDMETHODCALLTYPE get_##Name(frame::AutomationType<Type>* result) override {        \
         return member(u"" #Name, accessorPolicy, result,                                        \
-                      [&] { return frame::slotValue<Type>(expression); });                      \
+                      [&] { return frame::slotValue<frame::RowValue<Type>>(expression); });     \
     }
 #define FRAME_LET(Name, Type, statement)                                                        \
     HRESULT STDMETHODCALLTYPE put_##Name(frame::AutomationType<Type> value) override {          \
@@ -384,6 +424,22 @@ private:
             statement;                                                                          \
         });                                                                                     \
     }
+
+// ------------------------------------------------------ private procedures
+
+// A class's private procedure with the usual error report under its own
+// name: after the box it returns its zero value and the member that called
+// it goes on. An error the report cannot show goes on to that member.
+template <class Body>
+auto reportedProcedure(const char16_t* name, Body&& body) -> std::decay_t<decltype(body())> {
+    try {
+        return body();
+    } catch (...) {
+        const RuntimeError error = currentError();
+        if (!showUsualReport(error, name)) throw error;
+        return {};
+    }
+}
 
 // ------------------------------------------------------ stored properties
 

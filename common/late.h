@@ -27,16 +27,15 @@ public:
     Argument(Variant value) : value_(std::move(value)) {}
     Argument(int32_t value) : value_(value) {}
     Argument(const char16_t* value) : value_(value) {}
-    static Argument byRef(Variant& target) {
-        Argument a{Variant()};
-        a.ref_ = &target;
-        return a;
-    }
+    static Argument byRef(Variant& target) { return byRef(target.raw()); }
+    // A caller's own variant passed on by reference; one that itself refers
+    // to another variable is passed as a copy of the value it refers to.
+    static Argument byRef(VARIANT& target);
     VARIANTARG arg() const;
 
 private:
     Variant value_;
-    Variant* ref_ = nullptr;
+    VARIANT* ref_ = nullptr;
 };
 
 // The dispatch identifier of a member name: GetIDsOfNames, or for an object
@@ -44,6 +43,20 @@ private:
 HRESULT dispatchIdOf(IDispatch* object, const char16_t* name, DISPID* id);
 
 InvokeOutcome invokeByName(IDispatch* object, const char16_t* name, WORD flags, std::initializer_list<Argument> args);
+InvokeOutcome invokeById(IDispatch* object, DISPID id, WORD flags, std::initializer_list<Argument> args);
+
+// A member called by DISPID: its name is looked up at the first call and the
+// DISPID kept. DISPIDs belong to an object's type, so keep one per object.
+class DispatchMember {
+public:
+    explicit DispatchMember(const char16_t* name) : name_(name) {}
+    // Raises 438 when the object has no member of this name.
+    DISPID id(IDispatch* object);
+
+private:
+    const char16_t* name_;
+    DISPID id_ = DISPID_UNKNOWN;
+};
 
 class LateBound {
 public:
@@ -51,17 +64,42 @@ public:
     Variant get(const char16_t* name, std::initializer_list<Argument> args = {}) const;
     Variant call(const char16_t* name, std::initializer_list<Argument> args = {}) const;
     void put(const char16_t* name, Argument value) const;
+    Variant get(DispatchMember& member, std::initializer_list<Argument> args = {}) const;
+    Variant call(DispatchMember& member, std::initializer_list<Argument> args = {}) const;
+    void put(DispatchMember& member, Argument value) const;
     IDispatch* get() const { return object_.get(); }
 
 private:
     Variant invoke(const char16_t* name, WORD flags, std::initializer_list<Argument> args) const;
+    Variant invoke(DispatchMember& member, WORD flags, std::initializer_list<Argument> args) const;
     ComPtr<IDispatch> object_;
 };
 
 // The dispatch reference a result holds; raises "Object required" otherwise.
 LateBound objectOf(const Variant& value);
-// A result as a boolean by the automation conversion rules.
+// A result as a boolean or a Long by the automation conversion rules.
 bool booleanOf(const Variant& value);
+int32_t longOf(const Variant& value);
+
+// The elements of a one-dimensional array of variants that a result holds
+// (a dictionary's Keys or Items), locked in place while the view lives.
+// A value that is no such array is a type mismatch.
+class VariantElements {
+public:
+    explicit VariantElements(const Variant& array);
+    VariantElements(const VariantElements&) = delete;
+    VariantElements& operator=(const VariantElements&) = delete;
+    ~VariantElements();
+    const VARIANT* begin() const { return data_; }
+    const VARIANT* end() const { return data_ + size_; }
+    size_t size() const { return size_; }
+    const VARIANT& operator[](size_t index) const { return data_[index]; }
+
+private:
+    SAFEARRAY* array_ = nullptr;
+    const VARIANT* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 // A new object of a registered class, by class identifier or programmatic identifier.
 ComPtr<IDispatch> createObject(REFCLSID clsid);

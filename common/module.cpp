@@ -11,6 +11,7 @@ HINSTANCE g_instance = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 thread_local uint32_t t_lastDllError = 0;
+thread_local uint32_t t_memberErrors = 0;
 
 }  // namespace
 
@@ -57,6 +58,9 @@ ComPtr<ITypeInfo> typeInfo(REFGUID guid) {
 
 uint32_t lastDllError() { return t_lastDllError; }
 void setLastDllError(uint32_t code) { t_lastDllError = code; }
+
+uint32_t memberErrorCount() { return t_memberErrors; }
+void countMemberError() { ++t_memberErrors; }
 
 bool bindingsFailForTests() {
     static const bool fail = GetEnvironmentVariableW(L"FRAME_TEST_UNBIND", nullptr, 0) > 0;

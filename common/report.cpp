@@ -7,9 +7,9 @@
 
 namespace frame {
 
-bool showUsualReport(const RuntimeError& error, const char16_t* caption) {
+bool showUsualReport(const RuntimeError& error, const char16_t* caption, const char16_t* opening) {
     // Buttons value 0: one OK button, no icon, modal to the application.
-    return messageBox(usualReportText(error.number(), error.description()), caption, MB_OK) != 0;
+    return messageBox(usualReportText(error.number(), error.description(), opening), caption, MB_OK) != 0;
 }
 
 HRESULT errorToCaller(const RuntimeError& error, REFIID iid, const char16_t* className) {

@@ -23,5 +23,12 @@ std::u16string variantText(const VARIANT& value);
 
 // A copy of a by-reference String argument; an absent one reads as empty.
 inline std::u16string textOf(BSTR* text) { return text ? std::u16string(Bstr::view(*text)) : std::u16string(); }
+// Assigns a by-reference String argument: the caller's variable gets the text.
+inline void assignText(BSTR* target, std::u16string_view text) {
+    if (!target) return;
+    Bstr value(text);
+    SysFreeString(*target);
+    *target = value.detach();
+}
 
 }  // namespace frame

@@ -4,6 +4,7 @@
 #include "keldrun/security/security_class.h"
 #include "keldrun/files/file_sys_object.h"
 #include "keldrun/files/folder_sys_object.h"
+#include "keldrun/files/shell_execute.h"
 
 namespace frame {
 
@@ -13,6 +14,7 @@ const Library& thisLibrary() {
         keldrun::Security::entry(),
         keldrun::FileSysObject::entry(),
         keldrun::FolderSysObject::entry(),
+        keldrun::CShellExecute::entry(),
     };
     static const Library library{u"Keldrun", classes, sizeof(classes) / sizeof(classes[0])};
     return library;

@@ -1,5 +1,6 @@
 #include "common/frame.h"
 #include "sondrel/CMemoryStatus.h"
+#include "sondrel/COSInfo.h"
 #include "sondrel/CComputerInfo.h"
 #include "sondrel/CKeyboardInfo.h"
 #include "sondrel/CMouseInfo.h"
@@ -8,6 +9,7 @@
 const frame::Library& frame::thisLibrary() {
     static const frame::ClassEntry classes[] = {
         sondrel::CMemoryStatus::entry(),
+        sondrel::COSInfo::entry(),
         sondrel::ExtraFunctions::entry(),
         sondrel::CComputerInfo::entry(),
         sondrel::CMouseInfo::entry(),

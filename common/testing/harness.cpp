@@ -1,6 +1,8 @@
 #include "common/testing/harness.h"
 
+#include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "common/screen.h"
 
@@ -34,7 +36,63 @@ BOOL CALLBACK readChild(HWND child, LPARAM lParam) {
     return TRUE;
 }
 
+class HostObject final : public IDispatch {
+public:
+    HostObject(std::vector<HostProperty> properties, std::optional<Variant> defaultValue)
+        : properties_(std::move(properties)), default_(std::move(defaultValue)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        HRESULT hr = S_OK;
+        for (UINT k = 0; k < count; ++k) {
+            ids[k] = DISPID_UNKNOWN;
+            for (size_t p = 0; p < properties_.size(); ++p)
+                if (lstrcmpiW(names[k], wide(properties_[p].name)) == 0) ids[k] = static_cast<DISPID>(p + 1);
+            if (ids[k] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+        }
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        const Variant* value = nullptr;
+        if (id == DISPID_VALUE && default_) value = &*default_;
+        if (id >= 1 && static_cast<size_t>(id) <= properties_.size()) value = &properties_[id - 1].value;
+        if (!value || !(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
+        return result ? VariantCopy(result, const_cast<VARIANT*>(&value->get())) : S_OK;
+    }
+
+private:
+    std::atomic<ULONG> references_{1};
+    std::vector<HostProperty> properties_;
+    std::optional<Variant> default_;
+};
+
 }  // namespace
+
+ComPtr<IDispatch> makeHostObject(std::vector<HostProperty> properties) {
+    return ComPtr<IDispatch>::attach(new HostObject(std::move(properties), std::nullopt));
+}
+
+ComPtr<IDispatch> makeHostObject(std::vector<HostProperty> properties, Variant defaultValue) {
+    return ComPtr<IDispatch>::attach(new HostObject(std::move(properties), std::move(defaultValue)));
+}
 
 MessageBoxCapture::MessageBoxCapture() : previous_(t_capture) {
     t_capture = this;

@@ -51,6 +51,16 @@ public:
     void TearDown() override { CoUninitialize(); }
 };
 
+// A host's own automation object, as tests need one to hand to a class: named
+// properties read late-bound by name, and a default value when one is given.
+// It has no type information, like many hosts' objects.
+struct HostProperty {
+    std::u16string name;
+    Variant value;
+};
+ComPtr<IDispatch> makeHostObject(std::vector<HostProperty> properties);
+ComPtr<IDispatch> makeHostObject(std::vector<HostProperty> properties, Variant defaultValue);
+
 // Pumps this thread's messages for about the given time.
 void pumpMessages(DWORD milliseconds);
 // Pumps until the condition holds or the time is up; true when it holds at the end.

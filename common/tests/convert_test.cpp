@@ -48,6 +48,7 @@ TEST(ReportText, NumberAndDescription) {
     EXPECT_EQ(usualReportText(-2147024891, u"Access is denied."), u"Error: -2147024891. Access is denied.");
     EXPECT_EQ(usualReportText(5, u""), u"Error: 5. ");
     EXPECT_EQ(usualReportText(-2147483647 - 1, u"x"), u"Error: -2147483648. x");
+    EXPECT_EQ(usualReportText(424, u"Object required", u"Item: "), u"Item: 424. Object required");
 }
 
 TEST(StandardTexts, KnownNumbersHaveTheirTexts) {
@@ -59,6 +60,7 @@ TEST(StandardTexts, KnownNumbersHaveTheirTexts) {
     EXPECT_EQ(standardDescription(53), u"File not found");
     EXPECT_EQ(standardDescription(453), u"Specified DLL function not found");
     EXPECT_EQ(standardDescription(91), u"Object variable or With block variable not set");
+    EXPECT_EQ(standardDescription(32811), u"Element not found");
     EXPECT_EQ(standardDescription(12345), u"");
 }
 

@@ -74,6 +74,12 @@ HRESULT FrameProbe::Defaulted(long* amount, BSTR label, BSTR* result) {
     });
 }
 
+HRESULT FrameProbe::Undefaulted(BSTR* text, long* count, BSTR* result) {
+    return member(u"Undefaulted", Caller, result, [&] {
+        return u"[" + frame::textOf(text) + u"] " + frame::decimal(count ? *count : -1);
+    });
+}
+
 HRESULT FrameProbe::FailSilently(VARIANT_BOOL* result) {
     return member(u"FailSilently", Silent, result, [&](bool& out) {
         out = true;

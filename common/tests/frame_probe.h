@@ -17,6 +17,7 @@ public:
     HRESULT STDMETHODCALLTYPE CallUnbound(long* result) override;
     HRESULT STDMETHODCALLTYPE Twice(long* value, short* narrowValue, BSTR* text) override;
     HRESULT STDMETHODCALLTYPE Defaulted(long* amount, BSTR label, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE Undefaulted(BSTR* text, long* count, BSTR* result) override;
     HRESULT STDMETHODCALLTYPE FailSilently(VARIANT_BOOL* result) override;
     HRESULT STDMETHODCALLTYPE NestedFailure(long* result) override;
     HRESULT STDMETHODCALLTYPE ReplaceObject(IDispatch** target, IDispatch* with) override;

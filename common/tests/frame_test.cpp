@@ -1,6 +1,8 @@
 // The frame's rules, seen through a probe class: the usual error report,
 // errors passed to the caller, by-reference outputs and late binding.
+#include "common/testing/error_of.h"
 #include "common/testing/harness.h"
+#include "common/text.h"
 #include "frame_probe.h"
 
 using frame::Argument;
@@ -342,6 +344,75 @@ TEST(SafeArrays, StringArrayResultEarlyAndLateBound) {
     EXPECT_EQ(failed, nullptr);
 }
 
+TEST(OptionalArguments, MissingByReferenceOptionalsWithoutDefaultAreTheZeroValue) {
+    auto probe = newProbe();
+    auto none = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {});
+    ASSERT_EQ(none.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&none.result.get())), u"[] 0");
+    Variant text(u"abc");
+    auto one = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {Argument::byRef(text)});
+    ASSERT_EQ(one.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&one.result.get())), u"[abc] 0");
+    auto skipped = invokeByName(probe.get(), u"Undefaulted", DISPATCH_METHOD, {Variant::missing(), 7});
+    ASSERT_EQ(skipped.hr, S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&skipped.result.get())), u"[] 7");
+}
+
+TEST(UsualReport, AnotherOpeningAndAPrivateProcedureOfItsOwn) {
+    MessageBoxCapture capture;
+    frame::reportOpening(u"Item", u"Item: ")(frame::RuntimeError(5, u"Invalid procedure call or argument"));
+    int statements = 0;
+    EXPECT_FALSE(frame::withUsualReport(u"DoSort", [&] {
+        ++statements;
+        frame::raise(frame::errOverflow);
+        ++statements;
+    }));
+    EXPECT_TRUE(frame::withUsualReport(u"DoSort", [&] { ++statements; }));
+    EXPECT_EQ(statements, 2);
+    ASSERT_EQ(capture.boxes().size(), 2u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"Item");
+    EXPECT_EQ(capture.boxes()[0].text, u"Item: 5. Invalid procedure call or argument");
+    EXPECT_EQ(capture.boxes()[1].caption, u"DoSort");
+    EXPECT_EQ(capture.boxes()[1].text, u"Error: 6. Overflow");
+}
+
+TEST(LateBound, MembersByCachedDispatchIdentifier) {
+    auto probe = newProbe();
+    frame::LateBound late(ComPtr<IDispatch>(probe.get()));
+    frame::DispatchMember value(u"Value"), missing(u"NoSuchMember");
+    late.put(value, 12);
+    EXPECT_EQ(V_I4(&late.get(value).get()), 12);
+    EXPECT_EQ(frame::testing::errorOf([&] { late.get(missing); }), frame::errNoSuchMember);
+}
+
+TEST(HostObjects, AnswerTheirPropertiesByNameAndTheirDefaultValue) {
+    frame::LateBound plain(frame::testing::makeHostObject({{u"Key", Variant(u"k")}, {u"Left", Variant(3)}}));
+    EXPECT_EQ(frame::variantText(plain.get(u"key").get()), u"k");
+    EXPECT_EQ(frame::longOf(plain.get(u"Left")), 3);
+    EXPECT_EQ(frame::testing::errorOf([&] { plain.get(u"Top"); }), frame::errNoSuchMember);
+    Variant noValue = Variant::object(plain.get());
+    Variant text;
+    EXPECT_TRUE(FAILED(VariantChangeType(text.put(), &noValue.raw(), 0, VT_BSTR)));
+    auto valued = frame::testing::makeHostObject({}, Variant(42));
+    Variant withValue = Variant::object(valued.get());
+    ASSERT_EQ(VariantChangeType(text.put(), &withValue.raw(), 0, VT_BSTR), S_OK);
+    EXPECT_EQ(Bstr::view(V_BSTR(&text.get())), u"42");
+}
+
+TEST(ByReferenceVariants, AVariantThatRefersToAnotherIsPassedAsItsValue) {
+    auto probe = newProbe();
+    Variant target(21), small(2), text(u"x");
+    VARIANT reference;
+    VariantInit(&reference);
+    V_VT(&reference) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&reference) = &target.raw();
+    auto out = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                            {Argument::byRef(reference), Argument::byRef(small), Argument::byRef(text)});
+    ASSERT_EQ(out.hr, S_OK);
+    EXPECT_EQ(V_I4(&target.get()), 21);  // the callee worked on a copy
+    EXPECT_EQ(V_I2(&small.get()), 4);
+}
+
 TEST(Lifetime, ObjectsAreCountedForUnloading) {
     EXPECT_TRUE(frame::module::canUnload());
     {
@@ -372,4 +443,37 @@ TEST(AccessorRows, ResultsNarrowWithOverflowAndBooleansTestNonZero) {
             EXPECT_EQ(e.number(), frame::errOverflow);
         }
     }
+}
+
+TEST(PrivateProcedures, ReportUnderTheirOwnNameAndTheMemberGoesOn) {
+    MessageBoxCapture capture;
+    int statementsAfter = 0;
+    const std::u16string text = frame::reportedProcedure(u"TrimNulls", []() -> std::u16string {
+        frame::raise(frame::errOutOfMemory);
+    });
+    ++statementsAfter;
+    EXPECT_EQ(text, u"");
+    EXPECT_EQ(frame::reportedProcedure(u"Twice", [] { return 21 * 2; }), 42);
+    EXPECT_EQ(statementsAfter, 1);
+    ASSERT_EQ(capture.boxes().size(), 1u);
+    EXPECT_EQ(capture.boxes()[0].caption, u"TrimNulls");
+    EXPECT_EQ(capture.boxes()[0].text, u"Error: 7. Out of memory");
+}
+
+TEST(ByReferenceVariants, MemberThatRanToItsEndGivesEveryArgumentItsDeclaredType) {
+    auto probe = newProbe();
+    // Doubling 0 leaves the values as they were; the Empty variables still receive the member's 0.
+    Variant value, small, text(u"");
+    auto out = invokeByName(probe.get(), u"Twice", DISPATCH_METHOD,
+                            {Argument::byRef(value), Argument::byRef(small), Argument::byRef(text)});
+    ASSERT_EQ(out.hr, S_OK);
+    EXPECT_EQ(value.type(), VT_I4);
+    EXPECT_EQ(small.type(), VT_I2);
+    EXPECT_EQ(text.type(), VT_BSTR);
+}
+
+TEST(AccessorRows, StringRowsHoldTheirTextAsBstr) {
+    static_assert(std::is_same_v<frame::RowValue<BSTR>, frame::Bstr>);
+    static_assert(std::is_same_v<frame::RowValue<bool>, bool>);
+    EXPECT_EQ(frame::slotValue<frame::RowValue<BSTR>>(std::u16string(u"C:\\windows")).view(), u"C:\\windows");
 }

@@ -61,3 +61,30 @@ Sub ShowFile(name)
     WScript.Echo "  " & Left(name & Space(16), 16) & Left(files.GetFileSize(path) & Space(12), 12) & _
                  files.GetFileAttribute(path)
 End Sub
+
+' Shell launcher: start a program that runs for a few seconds, hidden, and
+' poll it until it ends.
+Dim launcher, polls
+Set launcher = CreateObject("Keldrun.CShellExecute")
+WScript.Echo ""
+WScript.Echo "LaunchProgram ping -n 4 127.0.0.1 (hidden): " & launcher.LaunchProgram(0, "ping.exe", "-n 4 127.0.0.1", "", 0) & _
+             " (seeNoError = -1)"
+polls = 0
+Do While launcher.StillExecuting And polls < 60
+    polls = polls + 1
+    WScript.Echo "  poll " & polls & ": still executing"
+    Pause
+Loop
+WScript.Echo "  StillExecuting:       " & launcher.StillExecuting & " after " & polls & " polls"
+WScript.Echo "LaunchURL of a scheme nobody handles: " & launcher.LaunchURL(0, "no-such-scheme:demo") & _
+             " (seeSE_ERR_NOASSOC = 31)"
+
+' About half a second. Wine's script host has no WScript.Sleep; a short ping stands in for it there.
+Sub Pause()
+    On Error Resume Next
+    WScript.Sleep 500
+    If Err.Number <> 0 Then
+        Err.Clear
+        CreateObject("WScript.Shell").Run "ping -n 2 127.0.0.1", 0, True
+    End If
+End Sub

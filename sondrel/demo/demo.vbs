@@ -9,6 +9,38 @@ WScript.Echo "Available page file:    " & status.AvailablePageFile
 WScript.Echo "Total virtual:          " & status.TotalVirtual
 WScript.Echo "Available virtual:      " & status.AvailableVirtual
 
+' What Sondrel reports about the operating system, the machine and the user.
+Dim os
+Set os = CreateObject("Sondrel.COSInfo")
+Dim windowsTypes : windowsTypes = Array("Windows 3.1 with Win32s", "Windows 95/98/Me", "Windows NT")
+Dim osType : osType = os.WindowsType
+Dim osTypeText : osTypeText = "platform " & osType
+If osType >= 0 And osType <= 2 Then osTypeText = windowsTypes(osType)
+WScript.Echo "Windows:                " & os.OSMajorVersion & "." & os.OSMinorVersion & " build " & os.OSBuild & _
+             " " & os.OSAdditional & " (" & osTypeText & ")"
+WScript.Echo "Computer name:          " & os.ComputerName
+WScript.Echo "User name:              " & os.UserName
+Function OrNotSet(text)
+    OrNotSet = text
+    If text = "" Then OrNotSet = "(not set)"
+End Function
+WScript.Echo "Default user, company:  " & OrNotSet(os.DefaultUserName) & ", " & OrNotSet(os.DefaultCompanyName)
+WScript.Echo "Hardware profile:       " & os.CurrentHardwareProfile
+WScript.Echo "Language:               " & os.Language
+WScript.Echo "Windows directory:      " & os.WindowsDirectory
+WScript.Echo "System directory:       " & os.SystemDirectory
+WScript.Echo "Temporary directory:    " & os.TempPath
+Dim strPrefix : strPrefix = "demo"
+WScript.Echo "Temporary file name:    " & os.TempFile(strPrefix)
+WScript.Echo "A new GUID:             " & os.GUID
+Dim colors : colors = os.DisplayColors
+If colors = -1 Then colors = "32-bit colour"
+WScript.Echo "Display colours:        " & colors & ", large fonts: " & os.LargeFonts
+Dim intLeft, intTop, intWidth, intHeight
+os.GetWorkArea intLeft, intTop, intWidth, intHeight
+WScript.Echo "Work area:              " & intWidth & " x " & intHeight & " at " & intLeft & ", " & intTop
+WScript.Echo "Beep, screen saver:     " & os.Beep & ", " & os.ScreenSaverActive & " after " & os.ScreenSaverTimeout & " s"
+
 ' ---- Processor, mouse and keyboard
 Dim computer, mouse, keyboard
 Set computer = CreateObject("Sondrel.CComputerInfo")

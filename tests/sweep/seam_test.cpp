@@ -2,7 +2,9 @@
 // member of every class is called once with plain arguments. A member with
 // the usual report shows one box "Error: 453. ..." (48 or 53 for a missing
 // module) captioned with its own name and returns its zero value; a member
-// without a report raises that error to the caller.
+// without a report raises that error to the caller. A member that fails
+// first for another reason (a plain argument it refuses) still shows or
+// raises a numbered error.
 #include <windows.h>
 
 #include "common/errors.h"
@@ -53,10 +55,14 @@ TEST(FaultSeam, EveryMemberReportsAFunctionThatCannotBeBound) {
                 const Outcome out = invoke(object.get(), member, arguments, byReference);
                 const std::string name = describe(cls, member);
                 EXPECT_LE(out.boxes.size(), 1u) << name;
-                if (!out.boxes.empty() && out.boxes[0].caption == member.name) {
+                if (!out.boxes.empty() && bindingReport(out.boxes[0].text)) {
                     ++reports;
-                    EXPECT_TRUE(bindingReport(out.boxes[0].text))
-                        << name << ": " << frame::testing::narrow(out.boxes[0].text);
+                    // Its own name, or a private procedure's (never another member's).
+                    const std::u16string& caption = out.boxes[0].caption;
+                    bool another = false;
+                    for (const Member& other : cls.members) another = another || (other.name == caption);
+                    EXPECT_TRUE(caption == member.name || (!caption.empty() && !another))
+                        << name << " reported as " << frame::testing::narrow(caption);
                     EXPECT_EQ(out.hr, S_OK) << name;
                     EXPECT_TRUE(isZero(out.result)) << name << " returned a value after its report";
                 } else if (out.hr == DISP_E_EXCEPTION) {
