@@ -1,11 +1,13 @@
 // Path splitting, attribute words and the listing's name array against what
-// their callers rely on; attribute words read back into their bits.
+// their callers rely on; attribute words read back into their bits; what the
+// shell launcher hands over and makes of the shell's answer.
 #include <algorithm>
 
 #include "common/testing/fuzz.h"
 #include "keldrun/files/file_errors.h"
 #include "keldrun/files/listing.h"
 #include "keldrun/files/paths.h"
+#include "keldrun/files/shell_launch.h"
 
 using namespace keldrun;
 
@@ -68,5 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(names.size() == count + 1 && names[0].empty());
     for (size_t k = 1; k <= count; ++k) FUZZ_CHECK(names[k] == frame::ascii(std::to_string(k).c_str()));
     FUZZ_CHECK(isDotEntry(path) == (path == u"." || path == u".."));
+
+    const auto instance = static_cast<intptr_t>(requested);
+    FUZZ_CHECK(shellResult(instance) == (instance > 32 ? kNoError : requested));
+    FUZZ_CHECK(shellTakes(path.size(), true) == (path.size() <= kLongestWineShellFile) && shellTakes(path.size(), false));
+    FUZZ_CHECK(launchFile(kEmail, path) == u"mailto:" + path && launchFile(kUrl, path) == path);
+    FUZZ_CHECK(launchShowStyle(kPrint, requested) == kShowHidden && launchShowStyle(kExplore, requested) == requested);
     return 0;
 }
