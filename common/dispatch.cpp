@@ -196,7 +196,7 @@ HRESULT invokeObjectIndex(ITypeInfo* info, void* instance, DISPID id, DISPPARAMS
     if ((object.type() != VT_DISPATCH && object.type() != VT_UNKNOWN) || !V_UNKNOWN(&object.get()))
         return DISP_E_BADPARAMCOUNT;
     ComPtr<IDispatch> dispatch;
-    if (FAILED(V_UNKNOWN(&object.get())->QueryInterface(IID_IDispatch, dispatch.putVoid())))
+    if (FAILED(V_UNKNOWN(&object.get())->QueryInterface(__uuidof(IDispatch), dispatch.putVoid())))
         return DISP_E_NOTACOLLECTION;
     const HRESULT indexed = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
                                              DISPATCH_PROPERTYGET | DISPATCH_METHOD, params, result, exception,

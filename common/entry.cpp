@@ -19,7 +19,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IClassFactory)) {
             *object = static_cast<IClassFactory*>(this);
             AddRef();
             return S_OK;
@@ -77,3 +77,11 @@ extern "C" HRESULT WINAPI DllCanUnloadNow() { return frame::module::canUnload() 
 extern "C" HRESULT WINAPI DllRegisterServer() { return frame::registerServer(); }
 
 extern "C" HRESULT WINAPI DllUnregisterServer() { return frame::unregisterServer(); }
+
+// regsvr32 /n /i:user registers for the current user alone, /u /n /i:user
+// removes that registration; /i alone (empty command line) is machine-wide.
+extern "C" HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    frame::RegistrationScope scope;
+    if (!frame::installScope(commandLine, scope)) return E_INVALIDARG;
+    return install ? frame::registerServer(scope) : frame::unregisterServer(scope);
+}

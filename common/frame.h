@@ -15,6 +15,7 @@
 //   };
 #include <windows.h>
 #include <oleauto.h>
+#include <ocidl.h>
 
 #include <atomic>
 #include <memory>
@@ -59,6 +60,10 @@ bool canUnload();
 ComPtr<ITypeInfo> typeInfo(REFGUID guid);
 ComPtr<ITypeLib> typeLibrary();
 std::u16string path();
+// IProvideClassInfo2 for a class: its coclass's type information, and the
+// dispatch interface of its default event set when it declares one.
+HRESULT classInfo(REFCLSID clsid, ITypeInfo** info);
+HRESULT classGuid(REFCLSID clsid, DWORD kind, GUID* guid);
 }  // namespace module
 
 // ---------------------------------------------------------------- errors
@@ -121,6 +126,28 @@ bool withUsualReport(const char16_t* caption, Body&& body) {
         return false;
     }
 }
+// What a member with one of the standard policies returns when its body
+// threw: called inside the handler, so that each member carries one call
+// rather than its own copy of the report.
+HRESULT memberFailed(const char16_t* member, OnError policy, REFIID iid, const char16_t* className);
+
+// A member body passed to the one out-of-line runner below, so that each
+// member's code is its body alone and not a copy of the guard around it.
+class BodyRef {
+public:
+    template <class F>
+    BodyRef(F& body)
+        : body_(const_cast<void*>(static_cast<const void*>(&body))), call_([](void* b) { (*static_cast<F*>(b))(); }) {}
+    void operator()() const { call_(body_); }
+
+private:
+    void* body_;
+    void (*call_)(void*);
+};
+
+// Runs a member body under a standard policy, the object held for the call.
+HRESULT runGuarded(IUnknown* object, const char16_t* member, OnError policy, REFIID iid, const char16_t* className,
+                   BodyRef body);
 
 // ------------------------------------------------------------ result slots
 
@@ -224,7 +251,7 @@ HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD f
                               VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
 
 template <class Derived, class Interface, class Coclass>
-class Object : public Interface, public ISupportErrorInfo {
+class Object : public Interface, public ISupportErrorInfo, public IProvideClassInfo2 {
 public:
     static constexpr OnError Report = OnError::Report;
     static constexpr OnError Caller = OnError::Caller;
@@ -247,10 +274,12 @@ public:
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Interface)) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(Interface)) {
             *object = static_cast<Interface*>(this);
-        } else if (iid == IID_ISupportErrorInfo) {
+        } else if (iid == __uuidof(ISupportErrorInfo)) {
             *object = static_cast<ISupportErrorInfo*>(this);
+        } else if (iid == __uuidof(IProvideClassInfo) || iid == __uuidof(IProvideClassInfo2)) {
+            *object = static_cast<IProvideClassInfo2*>(this);
         } else {
             *object = nullptr;
             return E_NOINTERFACE;
@@ -307,6 +336,14 @@ public:
         return iid == __uuidof(Interface) ? S_OK : S_FALSE;
     }
 
+    // IProvideClassInfo2: hosts ask an object which class it is.
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override {
+        return module::classInfo(__uuidof(Coclass), info);
+    }
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override {
+        return module::classGuid(__uuidof(Coclass), kind, guid);
+    }
+
     Interface* self() { return static_cast<Interface*>(this); }
 
 protected:
@@ -349,28 +386,19 @@ protected:
 private:
     template <class Policy, class Body>
     HRESULT guarded(const char16_t* name, Policy policy, Body&& body) {
-        ComPtr<Interface> keepAlive(static_cast<Interface*>(this));
-        try {
-            body();
-            return S_OK;
-        } catch (...) {
-            RuntimeError error = currentError();
-            countMemberError();
-            if constexpr (std::is_same_v<Policy, OnError>) {
-                switch (policy) {
-                    case OnError::Report:
-                        if (showUsualReport(error, name)) return S_OK;
-                        return errorToCaller(error, __uuidof(Interface), Derived::kName);
-                    case OnError::Silent:
-                        return S_OK;
-                    case OnError::Caller:
-                        break;
-                }
-                return errorToCaller(error, __uuidof(Interface), Derived::kName);
-            } else {
+        if constexpr (std::is_same_v<Policy, OnError>) {
+            return runGuarded(static_cast<Interface*>(this), name, policy, __uuidof(Interface), Derived::kName,
+                              BodyRef(body));
+        } else {
+            ComPtr<Interface> keepAlive(static_cast<Interface*>(this));
+            try {
+                body();
+                return S_OK;
+            } catch (...) {
+                countMemberError();
                 // A class's own report: shows what it likes, then the call succeeds.
                 try {
-                    policy(error);
+                    policy(currentError());
                     return S_OK;
                 } catch (...) {
                     return errorToCaller(currentError(), __uuidof(Interface), Derived::kName);

@@ -176,7 +176,7 @@ VariantElements::~VariantElements() {
 
 ComPtr<IDispatch> createObject(REFCLSID clsid) {
     ComPtr<IDispatch> object;
-    check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, object.putVoid()));
+    check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IDispatch), object.putVoid()));
     return object;
 }
 

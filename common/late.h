@@ -115,7 +115,7 @@ ComPtr<I> createFromDll(const wchar_t* dll, REFCLSID clsid) {
     using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
     auto get = reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")));
     ComPtr<IClassFactory> factory;
-    if (!get || FAILED(get(clsid, IID_IClassFactory, factory.putVoid()))) return object;
+    if (!get || FAILED(get(clsid, __uuidof(IClassFactory), factory.putVoid()))) return object;
     factory->CreateInstance(nullptr, __uuidof(I), object.putVoid());
     return object;
 }

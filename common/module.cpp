@@ -54,6 +54,38 @@ ComPtr<ITypeInfo> typeInfo(REFGUID guid) {
     return info;
 }
 
+HRESULT classInfo(REFCLSID clsid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = typeInfo(clsid).detach();
+    return *info ? S_OK : TYPE_E_ELEMENTNOTFOUND;
+}
+
+HRESULT classGuid(REFCLSID clsid, DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    *guid = GUID{};
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
+    ComPtr<ITypeInfo> coclass = typeInfo(clsid);
+    TYPEATTR* attr = nullptr;
+    if (!coclass || FAILED(coclass->GetTypeAttr(&attr))) return E_FAIL;
+    const UINT implemented = attr->cImplTypes;
+    coclass->ReleaseTypeAttr(attr);
+    constexpr INT defaultSource = IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE;
+    for (UINT i = 0; i < implemented; ++i) {
+        INT flags = 0;
+        HREFTYPE reference = 0;
+        ComPtr<ITypeInfo> source;
+        if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || (flags & defaultSource) != defaultSource ||
+            FAILED(coclass->GetRefTypeOfImplType(i, &reference)) ||
+            FAILED(coclass->GetRefTypeInfo(reference, source.put())) || FAILED(source->GetTypeAttr(&attr)))
+            continue;
+        *guid = attr->guid;
+        source->ReleaseTypeAttr(attr);
+        return S_OK;
+    }
+    // No event set: nothing to name.
+    return E_FAIL;
+}
+
 }  // namespace module
 
 uint32_t lastDllError() { return t_lastDllError; }

@@ -19,14 +19,18 @@ namespace {
 constexpr size_t kHeaderSize = 0x54;
 constexpr int32_t kHelpDllFlag = 0x100;
 constexpr int kSegments = 15;
-enum Segment { TypeInfos = 0, GuidTable = 5, NameHash = 6, Names = 7, CustomData = 11, CustomDataGuids = 12 };
+enum Segment {
+    TypeInfos = 0, GuidTable = 5, NameHash = 6, Names = 7, Strings = 8, CustomData = 11, CustomDataGuids = 12
+};
 constexpr int kNameBuckets = 0x80;
 constexpr uint16_t kVtBstr = 8;
 
 // Field offsets.
-constexpr size_t kHeaderVarFlags = 0x14, kHeaderTypeInfoCount = 0x20, kHeaderNameCount = 0x30,
+constexpr size_t kHeaderGuid = 0x08, kHeaderLcid = 0x0C, kHeaderVarFlags = 0x14, kHeaderVersion = 0x18,
+                 kHeaderTypeInfoCount = 0x20, kHeaderHelpString = 0x24, kHeaderNameCount = 0x30,
                  kHeaderNameChars = 0x34, kHeaderName = 0x38;
-constexpr size_t kInfoMembers = 0x04, kInfoElements = 0x18, kInfoName = 0x34, kInfoCustomData = 0x48;
+constexpr size_t kInfoKind = 0x00, kInfoMembers = 0x04, kInfoElements = 0x18, kInfoGuid = 0x2C, kInfoFlags = 0x30,
+                 kInfoName = 0x34, kInfoHelpString = 0x3C, kInfoCustomData = 0x48;
 constexpr size_t kFuncFlags = 0x10, kFuncArgCount = 0x14, kFuncCustomData = 0x30;
 constexpr size_t kVarCustomData = 0x20;
 constexpr int32_t kFuncHasCustomData = 0x80, kFuncHasDefaults = 0x1000;
@@ -100,6 +104,35 @@ public:
         const size_t length = static_cast<size_t>(i32(at + 8) & 0xFF);
         need(at + 12, length);
         return std::string(reinterpret_cast<const char*>(&b_[at + 12]), length);
+    }
+
+    // A help string: its length in 16 bits, then its text; empty for none.
+    std::string stringAt(int32_t offset) const {
+        if (offset < 0) return {};
+        const size_t at = in(Strings, offset);
+        const int16_t length = static_cast<int16_t>(u16(at));
+        if (length <= 0) return {};
+        need(at + 2 + static_cast<size_t>(length));
+        return std::string(reinterpret_cast<const char*>(&b_[at + 2]), static_cast<size_t>(length));
+    }
+
+    // A GUID of the guid table in registry form; empty for none.
+    std::string guidAt(int32_t offset) const {
+        if (offset < 0) return {};
+        const size_t at = in(GuidTable, offset);
+        need(at + 16);
+        auto hex = [&](size_t from, size_t count, bool reversed) {
+            static const char digits[] = "0123456789ABCDEF";
+            std::string out;
+            for (size_t k = 0; k < count; ++k) {
+                const uint8_t byte = b_[at + from + (reversed ? count - 1 - k : k)];
+                out += digits[byte >> 4];
+                out += digits[byte & 15];
+            }
+            return out;
+        };
+        return "{" + hex(0, 4, true) + "-" + hex(4, 2, true) + "-" + hex(6, 2, true) + "-" + hex(8, 2, false) + "-" +
+               hex(10, 6, false) + "}";
     }
 
     // The members of one type info: function and variable records with
@@ -371,10 +404,27 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
 LibraryView readLibrary(const Bytes& bytes) {
     const Reader library(bytes);
     auto nameOf = [&](Slot s) { return library.i32(s) < 0 ? std::string() : library.nameAt(library.i32(s)); };
-    LibraryView view{nameOf(kHeaderName), {}, {}, library.i32(kHeaderNameCount), library.i32(kHeaderNameChars)};
+    LibraryView view;
+    view.name = nameOf(kHeaderName);
+    view.headerNameCount = library.i32(kHeaderNameCount);
+    view.headerNameChars = library.i32(kHeaderNameChars);
+    view.guid = library.guidAt(library.i32(kHeaderGuid));
+    const uint32_t version = static_cast<uint32_t>(library.i32(kHeaderVersion));
+    view.majorVersion = static_cast<uint16_t>(version & 0xFFFF);
+    view.minorVersion = static_cast<uint16_t>(version >> 16);
+    view.lcid = static_cast<uint32_t>(library.i32(kHeaderLcid));
+    view.syskind = library.i32(kHeaderVarFlags) & 0xF;
+    view.helpString = library.stringAt(library.i32(kHeaderHelpString));
     for (int t = 0; t < library.typeInfoCount(); ++t) {
         const Reader::TypeItem item = library.typeItem(t);
-        ItemNames names{nameOf(item.name), {}, {}, {}, static_cast<int>(library.customChain(item.customData).size())};
+        ItemNames names;
+        names.type = nameOf(item.name);
+        names.customDataCount = static_cast<int>(library.customChain(item.customData).size());
+        const size_t info = library.typeInfo(t);
+        names.kind = library.i32(info + kInfoKind) & 0xF;
+        names.flags = library.i32(info + kInfoFlags);
+        names.guid = library.guidAt(library.i32(info + kInfoGuid));
+        names.helpString = library.stringAt(library.i32(info + kInfoHelpString));
         for (const Reader::Member& m : item.members) {
             (m.function ? names.functions : names.variables).push_back(nameOf(m.name));
             for (Slot p : m.parameterNames) names.parameters.push_back(nameOf(p));

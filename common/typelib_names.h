@@ -56,15 +56,28 @@ struct ItemNames {
     std::vector<std::string> functions;
     std::vector<std::string> variables;
     std::vector<std::string> parameters;
-    int customDataCount;  // custom data items on the type and its members
+    int customDataCount = 0;  // custom data items on the type and its members
+    int kind = 0;         // TYPEKIND
+    int32_t flags = 0;    // TYPEFLAGS
+    std::string guid;     // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", empty when it has none
+    std::string helpString;
 };
 struct LibraryView {
     std::string name;
     std::vector<ItemNames> types;
     std::vector<NameEntry> nameTable;
-    int32_t headerNameCount;
-    int32_t headerNameChars;
+    int32_t headerNameCount = 0;
+    int32_t headerNameChars = 0;
+    std::string guid;
+    uint16_t majorVersion = 0;
+    uint16_t minorVersion = 0;
+    uint32_t lcid = 0;
+    int syskind = 0;  // SYSKIND: 1 for 32-bit, 3 for 64-bit Windows
+    std::string helpString;
 };
+// TYPEKIND and TYPEFLAGS values a reader of the view needs.
+enum : int { kindInterface = 3, kindDispatch = 4, kindCoclass = 5 };
+enum : int32_t { flagCanCreate = 0x2, flagDual = 0x40, flagOleAutomation = 0x100 };
 LibraryView readLibrary(const Bytes& library);
 
 }  // namespace frame::typelib

@@ -11,6 +11,7 @@ cmake --build "$root/build/sanitize" -j2
 for arch in x86 x64; do
     toolchain=i686; [ "$arch" = x64 ] && toolchain=x86_64
     cmake -S "$root" -B "$root/build/$arch" -DCMAKE_BUILD_TYPE=Release \
-          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$toolchain.cmake" >/dev/null
+          -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$toolchain.cmake" \
+          -DFRAME_HOST_TOOLS_DIR="$root/build/native/host" >/dev/null
     cmake --build "$root/build/$arch" -j2
 done

@@ -5,9 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export FRAME_WINEPREFIX="$root/build/wineprefix-registration"
-rm -rf "$FRAME_WINEPREFIX"
 source "$root/scripts/wine-env.sh"
 trap frame_wine_down EXIT
+frame_fresh_prefix
 frame_wine_up
 work="$root/build/registration"
 rm -rf "$work"; mkdir -p "$work"

@@ -1,7 +1,6 @@
 #include "sondrel/os_info_core.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "common/convert.h"
 
@@ -81,7 +80,10 @@ std::u16string registryText(const RegistryValue& value, std::u16string (*fromAns
 int32_t displayColors(int32_t bitsPerPixel, int32_t planes) {
     const int32_t depth = frame::narrow<int32_t>(int64_t{bitsPerPixel} * planes);
     if (depth == 32) return -1;
-    return frame::narrow<int32_t>(std::pow(2.0, depth));
+    // 2^-1 rounds (half to even) to 0 as every smaller power does; 2^31 and
+    // above overflow a Long.
+    if (depth < 0) return 0;
+    return frame::narrow<int32_t>(int64_t{1} << std::min(depth, 32));
 }
 
 int32_t osBuild(uint32_t buildNumber) { return static_cast<int32_t>(buildNumber & 0x7FFF); }

@@ -150,4 +150,25 @@ std::string enumerationText(ITypeLib* library, REFGUID id) {
     return text;
 }
 
+TypeIdentity identityOf(ITypeInfo* info) {
+    TypeIdentity identity;
+    TYPEATTR* attr = nullptr;
+    if (!info || FAILED(info->GetTypeAttr(&attr))) return identity;
+    identity.guid = attr->guid;
+    identity.kind = attr->typekind;
+    info->ReleaseTypeAttr(attr);
+    Bstr name;
+    info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr);
+    identity.name = name.str();
+    return identity;
+}
+
+ComPtr<ITypeInfo> providedClass(IUnknown* object) {
+    ComPtr<IProvideClassInfo> provider;
+    ComPtr<ITypeInfo> info;
+    if (object && SUCCEEDED(object->QueryInterface(__uuidof(IProvideClassInfo), provider.putVoid())))
+        provider->GetClassInfo(info.put());
+    return info;
+}
+
 }  // namespace frame::testing

@@ -36,4 +36,15 @@ std::string interfaceFlags(ITypeInfo* info);
 // An enumeration of the library by its identifier: "Name: a=1, b=2".
 std::string enumerationText(ITypeLib* library, REFGUID id);
 
+// A type's identifier, kind and name.
+struct TypeIdentity {
+    GUID guid{};
+    TYPEKIND kind = TKIND_MAX;
+    std::u16string name;
+};
+TypeIdentity identityOf(ITypeInfo* info);
+
+// The class an object names through IProvideClassInfo; null when it names none.
+ComPtr<ITypeInfo> providedClass(IUnknown* object);
+
 }  // namespace frame::testing

@@ -2,6 +2,7 @@
 // errors passed to the caller, by-reference outputs and late binding.
 #include "common/testing/error_of.h"
 #include "common/testing/harness.h"
+#include "common/testing/type_library.h"
 #include "common/text.h"
 #include "frame_probe.h"
 
@@ -420,6 +421,21 @@ TEST(Lifetime, ObjectsAreCountedForUnloading) {
         EXPECT_FALSE(frame::module::canUnload());
     }
     EXPECT_TRUE(frame::module::canUnload());
+}
+
+TEST(ClassInfo, ObjectNamesItsCoclassAndHasNoEventSet) {
+    auto probe = newProbe();
+    const frame::testing::TypeIdentity named = frame::testing::identityOf(frame::testing::providedClass(probe.get()).get());
+    EXPECT_EQ(named.kind, TKIND_COCLASS);
+    EXPECT_TRUE(IsEqualGUID(named.guid, __uuidof(FrameProbe)));
+    EXPECT_EQ(named.name, u"FrameProbe");
+    ComPtr<IProvideClassInfo2> provider = probe.as<IProvideClassInfo2>();
+    ASSERT_TRUE(provider);
+    GUID source = __uuidof(FrameProbe);
+    EXPECT_EQ(provider->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), E_FAIL);
+    EXPECT_TRUE(IsEqualGUID(source, GUID_NULL));
+    EXPECT_EQ(provider->GetGUID(7, &source), E_INVALIDARG);
+    EXPECT_EQ(provider->GetClassInfo(nullptr), E_POINTER);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 
 #include "common/errors.h"
 #include "lanthor/tooltips/subclass_dispatch.h"
@@ -35,11 +36,21 @@ class FakePlatform : public SubclassPlatform {
 public:
     std::map<Address, Address> windows;  // window -> current procedure
     std::map<Address, std::unique_ptr<FakeBlock>> blocks;
+    std::multiset<Address> running;  // blocks on the stack
     int freed = 0;
+    int codeKept = 0, flushRequests = 0;
     bool failAllocation = false;
     std::vector<Call> calls;
     std::function<void(bool, bool&, std::int64_t&, Args&)> callback = [](bool, bool&, std::int64_t&, Args&) {};
+    // The window's own procedure, the host's code.
+    std::function<void(Args&)> onBase = [](Args&) {};
     std::vector<Args> seenByBase;
+
+    FakePlatform() { current = this; }
+    ~FakePlatform() override {
+        EXPECT_TRUE(BlockGraveyard::thisThread().flush());
+        current = nullptr;
+    }
 
     bool isWindow(Address h) override { return windows.count(h) != 0; }
     bool isOwnWindow(Address h) override { return isWindow(h) && h < 1000; }
@@ -50,10 +61,16 @@ public:
         blocks[a] = std::move(block);
         return a;
     }
-    void freeBlock(Address b) override {
-        ASSERT_EQ(blocks.count(b), 1u) << "freed twice or never made";
-        blocks.erase(b);
-        ++freed;
+    BlockRelease blockRelease() override { return &release; }
+    void keepCodeLoaded() override { ++codeKept; }
+    void flushLater() override { ++flushRequests; }
+    static void release(Address b) {
+        FakePlatform& os = *current;
+        ASSERT_EQ(os.blocks.count(b), 1u) << "freed twice or never made";
+        // Kept, so that the test goes on to report what else went wrong.
+        if (os.running.count(b)) return ADD_FAILURE() << "freed a block on the stack";
+        os.blocks.erase(b);
+        ++os.freed;
     }
     Address windowProc(Address h) override { return isWindow(h) ? windows[h] : 0; }
     Address setWindowProc(Address h, Address proc) override {
@@ -73,24 +90,38 @@ public:
         return *blocks.at(b);
     }
 
+    // A block, as the real ones: its calls out (the previous procedure, the
+    // callback) are framed.
     std::int64_t run(Address proc, Args& args) {
         auto it = blocks.find(proc);
         if (it == blocks.end()) {
             seenByBase.push_back(args);
+            onBase(args);
             return args.uMsg * 16;
         }
         FakeBlock& b = *it->second;
-        return runSubclassed<std::int64_t>(
-            b.before, b.after, args, [&](Args& a) { return run(b.previous, a); },
+        running.insert(proc);
+        const std::int64_t result = runSubclassed<std::int64_t>(
+            b.before, b.after, args,
+            [&](Args& a) {
+                BlockGraveyard::Frame frame;
+                return run(b.previous, a);
+            },
             [&](bool before, bool& handled, std::int64_t& result, Args& a) {
+                BlockGraveyard::Frame frame;
                 calls.push_back({before, a.uMsg});
                 callback(before, handled, result, a);
             });
+        running.erase(running.find(proc));
+        return result;
     }
-    std::int64_t send(Address h, std::int32_t msg) {
-        Args a{h, msg, 0, 0};
+    std::int64_t send(Address h, std::int32_t msg, std::int64_t wParam = 0) {
+        Args a{h, msg, wParam, 0};
         return run(windows.at(h), a);
     }
+
+private:
+    static inline FakePlatform* current = nullptr;
 };
 
 constexpr Address kBase = 0xB00;  // a plain window procedure
@@ -298,6 +329,7 @@ TEST_F(SubclassTableTest, ABlockUnderAForeignProcedureIsKeptPassingThrough) {
     EXPECT_EQ(os.windows[1], f);
     EXPECT_EQ(os.blocks.count(ours), 1u);
     EXPECT_EQ(table.retired(), std::vector<Address>{ours});
+    EXPECT_EQ(os.codeKept, 1);  // it still calls into the module
     EXPECT_EQ(os.send(1, 0x200), 0x2000);
     EXPECT_TRUE(os.calls.empty());
 }
@@ -310,17 +342,94 @@ TEST_F(SubclassTableTest, ADestroyedWindowsBlockIsFreedOnStop) {
     EXPECT_TRUE(table.retired().empty());
 }
 
-TEST_F(SubclassTableTest, StoppingFromInsideACallbackDefersTheFree) {
+
+TEST_F(SubclassTableTest, StoppingFromInsideACallbackBuriesTheRunningBlock) {
     table.start(1);
     table.addMsg(1, 0x200, MSG_BEFORE);
     os.callback = [&](bool, bool&, std::int64_t&, Args&) {
-        SubclassTable::CallbackScope scope(table);
         table.stopAll();
         EXPECT_EQ(os.blocks.size(), 1u);  // the running block is still there
     };
     EXPECT_EQ(os.send(1, 0x200), 0x2000);
     EXPECT_EQ(os.windows[1], kBase);
-    table.start(2);  // the next operation outside a callback frees it
+    EXPECT_EQ(BlockGraveyard::thisThread().buried(), 1u);
+    EXPECT_EQ(os.flushRequests, 1);
+    table.start(2);  // the next operation outside every block frees it
     EXPECT_EQ(os.blocks.size(), 1u);
     EXPECT_EQ(os.freed, 1);
+}
+
+namespace {
+
+enum class ReleasedIn { BeforeCallback, PreviousProcedure, AfterCallback };
+
+// The table's owner goes away inside a message its block is handling: the
+// block returns through code and tables that must still be there, and must
+// call nothing of the owner any more.
+struct ReleaseCase {
+    ReleasedIn where;
+    int windows;
+    bool nested;  // the release comes in a message sent re-entrantly from the window's own procedure
+};
+
+}  // namespace
+
+TEST(SubclassTableRelease, TheOwnerReleasedInsideAMessageOfItsOwnBlock) {
+    for (const ReleaseCase c : {ReleaseCase{ReleasedIn::BeforeCallback, 1, false},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 1, false},
+                                ReleaseCase{ReleasedIn::AfterCallback, 1, false},
+                                ReleaseCase{ReleasedIn::BeforeCallback, 2, true},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 2, false},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 2, true},
+                                ReleaseCase{ReleasedIn::AfterCallback, 2, true}}) {
+        SCOPED_TRACE(testing::Message() << "released in " << static_cast<int>(c.where) << ", " << c.windows
+                                        << " windows" << (c.nested ? ", nested" : ""));
+        FakePlatform os;
+        auto table = std::make_unique<SubclassTable>(os);
+        for (Address w = 1; w <= static_cast<Address>(c.windows); ++w) {
+            os.windows[w] = kBase;
+            table->start(w);
+            table->addMsg(w, 0x200, MSG_BEFORE_AND_AFTER);
+        }
+        int callsAfterRelease = 0;
+        auto releaseHere = [&](bool inPhase, const Args& a) {
+            // In the nested case only the inner message (wParam 0) releases.
+            if (!inPhase || !table || (c.nested && a.wParam != 0)) return;
+            table->stopAll();  // what the owner's end does
+            table.reset();
+            EXPECT_EQ(os.windows[1], kBase);
+            EXPECT_EQ(os.blocks.size(), static_cast<std::size_t>(c.windows));  // buried, not freed
+            // The window answers with its own procedure at once.
+            EXPECT_EQ(os.send(1, 0x7), 0x70);
+        };
+        os.callback = [&](bool before, bool&, std::int64_t&, Args& a) {
+            if (!table) ++callsAfterRelease;
+            releaseHere(c.where == (before ? ReleasedIn::BeforeCallback : ReleasedIn::AfterCallback), a);
+        };
+        os.onBase = [&](Args& a) {
+            if (a.uMsg != 0x200) return;
+            if (c.nested && a.wParam == 1) {
+                EXPECT_EQ(os.send(1, 0x200, 0), 0x2000);  // through the same block, once more
+                if (c.windows > 1) {
+                    EXPECT_EQ(os.send(2, 0x200), 0x2000);
+                }
+                EXPECT_FALSE(table);
+                EXPECT_EQ(BlockGraveyard::thisThread().buried(), static_cast<std::size_t>(c.windows));
+                return;
+            }
+            releaseHere(c.where == ReleasedIn::PreviousProcedure, a);
+        };
+        EXPECT_EQ(os.send(1, 0x200, c.nested ? 1 : 0), 0x2000);
+        EXPECT_FALSE(table);
+        EXPECT_EQ(callsAfterRelease, 0);
+        EXPECT_TRUE(os.running.empty());
+        // Back outside every block: the graveyard lets them go, each once.
+        EXPECT_EQ(BlockGraveyard::thisThread().buried(), static_cast<std::size_t>(c.windows));
+        EXPECT_GE(os.flushRequests, 1);
+        EXPECT_GE(os.codeKept, 1);
+        EXPECT_TRUE(BlockGraveyard::thisThread().flush());
+        EXPECT_TRUE(os.blocks.empty());
+        EXPECT_EQ(os.freed, c.windows);
+        for (Address w = 1; w <= static_cast<Address>(c.windows); ++w) EXPECT_EQ(os.send(w, 0x200), 0x2000);
+    }
 }

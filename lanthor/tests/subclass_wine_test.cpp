@@ -8,6 +8,8 @@
 #include <new>
 #include <vector>
 
+#include "common/testing/harness.h"
+
 #include "common/errors.h"
 #include "lanthor/tooltips/window_subclasser.h"
 
@@ -39,10 +41,13 @@ HRESULT STDMETHODCALLTYPE recorderProc(void* self, VARIANT_BOOL bBefore, VARIANT
 void* const kVtable[8] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                           reinterpret_cast<void*>(&recorderProc)};
 
-// The window's own procedure answers test messages with wParam * 2 + lParam.
+// The window's own procedure answers test messages with wParam * 2 + lParam,
+// after running the host code a test gives it.
 constexpr UINT kTest = WM_APP + 1;
 constexpr UINT kOther = WM_APP + 2;
+std::function<void(HWND, UINT, WPARAM)> g_hostCode;
 LRESULT CALLBACK baseProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (g_hostCode) g_hostCode(h, m, w);
     if (m == kTest || m == kOther) return static_cast<LRESULT>(w) * 2 + l;
     return DefWindowProcA(h, m, w, l);
 }
@@ -67,6 +72,7 @@ protected:
         subclasser = std::make_unique<WindowSubclasser>(&recorder);
     }
     void TearDown() override {
+        g_hostCode = nullptr;
         subclasser.reset();
         EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&baseProc));
         DestroyWindow(window);
@@ -169,4 +175,133 @@ TEST_F(SubclassWine, StopAllAtTheEndGivesTheProcedureBack) {
     table().start(h());
     table().addMsg(h(), kTest, MSG_BEFORE);
     // TearDown releases the subclasser and checks the window's own procedure is back.
+}
+
+namespace {
+
+enum class ReleasedIn { BeforeCallback, PreviousProcedure, AfterCallback };
+
+struct ReleaseCase {
+    ReleasedIn where;
+    int windows;   // watched windows; the message goes to the first
+    int starts;    // blocks per window, chained
+    bool nested;   // the release comes in a message sent from inside the window's own procedure
+};
+
+}  // namespace
+
+// The blocks' owner released inside a message one of its blocks handles: the
+// block returns through its own code, so it stays until no block runs on the
+// thread, and calls nothing of the owner any more; the windows answer with
+// their own procedures at once; the thread's message loop frees the blocks.
+TEST_F(SubclassWine, ReleasedInsideAMessageOfItsOwnBlockTheBlocksOutliveItUntilNoneRuns) {
+    for (const ReleaseCase c : {ReleaseCase{ReleasedIn::BeforeCallback, 1, 1, false},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 1, 1, false},
+                                ReleaseCase{ReleasedIn::AfterCallback, 1, 1, false},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 1, 2, false},
+                                ReleaseCase{ReleasedIn::BeforeCallback, 3, 1, true},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 3, 1, false},
+                                ReleaseCase{ReleasedIn::PreviousProcedure, 2, 2, true},
+                                ReleaseCase{ReleasedIn::AfterCallback, 3, 1, true}}) {
+        SCOPED_TRACE(::testing::Message() << "released in " << static_cast<int>(c.where) << ", " << c.windows
+                                          << " windows, " << c.starts << " blocks each"
+                                          << (c.nested ? ", nested" : ""));
+        std::vector<HWND> windows{window};
+        for (int i = 1; i < c.windows; ++i)
+            windows.push_back(CreateWindowExA(0, "LanthorSubclassTest", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                              nullptr, GetModuleHandleA(nullptr), nullptr));
+        subclasser = std::make_unique<WindowSubclasser>(&recorder);
+        const long blocksBefore = WindowSubclasser::liveBlocks();
+        const long blocks = c.windows * c.starts;
+        for (HWND w : windows) {
+            for (int i = 0; i < c.starts; ++i) {
+                table().start(reinterpret_cast<Address>(w));
+                table().addMsg(reinterpret_cast<Address>(w), kTest, MSG_BEFORE_AND_AFTER);
+            }
+        }
+        ASSERT_EQ(WindowSubclasser::liveBlocks(), blocksBefore + blocks);
+
+        int callsAfterRelease = 0;
+        auto releaseHere = [&](bool inPhase, WPARAM wParam) {
+            if (!inPhase || !subclasser || (c.nested && wParam != 0)) return;
+            subclasser.reset();
+            for (HWND w : windows) EXPECT_EQ(GetWindowLongPtrA(w, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&baseProc));
+            EXPECT_EQ(SendMessageA(window, kOther, 2, 1), 5);  // its own procedure, at once
+            // A message loop inside the running block: the flush timer fires here and must wait.
+            frame::testing::pumpMessages(120);
+            EXPECT_EQ(WindowSubclasser::liveBlocks(), blocksBefore + blocks);
+        };
+        recorder.act = [&](bool before, VARIANT_BOOL*, LONG*, LONG* wParam, LONG*) {
+            if (!subclasser) ++callsAfterRelease;
+            releaseHere(c.where == (before ? ReleasedIn::BeforeCallback : ReleasedIn::AfterCallback),
+                        static_cast<WPARAM>(*wParam));
+        };
+        g_hostCode = [&](HWND h, UINT m, WPARAM wParam) {
+            if (m != kTest || h != window) return;
+            if (c.nested && wParam == 1) {
+                EXPECT_EQ(SendMessageA(window, kTest, 0, 7), 7);  // through the same blocks once more
+                for (HWND w : windows) EXPECT_EQ(SendMessageA(w, kOther, 1, 1), 3);
+                EXPECT_FALSE(subclasser);
+                EXPECT_EQ(WindowSubclasser::liveBlocks(), blocksBefore + blocks);
+                return;
+            }
+            releaseHere(c.where == ReleasedIn::PreviousProcedure, wParam);
+        };
+        EXPECT_EQ(send(kTest, c.nested ? 1 : 0, 1), c.nested ? 3 : 1);
+        EXPECT_FALSE(subclasser);
+        EXPECT_EQ(callsAfterRelease, 0);
+        g_hostCode = nullptr;
+
+        // Outside every block: the thread's message loop lets them go.
+        EXPECT_TRUE(frame::testing::pumpUntil([&] { return WindowSubclasser::liveBlocks() == blocksBefore; }));
+        for (HWND w : windows) {
+            EXPECT_EQ(SendMessageA(w, kTest, 4, 1), 9);
+            if (w != window) DestroyWindow(w);
+        }
+        recorder.act = nullptr;
+        recorder.seen.clear();
+    }
+}
+
+TEST_F(SubclassWine, StoppedOutsideEveryBlockTheBlockIsFreedAtOnce) {
+    const long before = WindowSubclasser::liveBlocks();
+    table().start(h());
+    table().start(h());
+    EXPECT_EQ(WindowSubclasser::liveBlocks(), before + 2);
+    table().stopAll();
+    EXPECT_EQ(WindowSubclasser::liveBlocks(), before);
+}
+
+// What runs during a message (the callback, the window's own procedure) may
+// change the block's tables, and the message's later phases see the change:
+// that is what keeps a stopped block from calling back.
+TEST_F(SubclassWine, ChangesMadeDuringAMessageCountForItsLaterPhases) {
+    table().start(h());
+    table().addMsg(h(), kTest, MSG_BEFORE_AND_AFTER);
+    g_hostCode = [&](HWND, UINT m, WPARAM) {
+        if (m == kTest) table().delMsg(h(), kAllMessages, MSG_AFTER);
+    };
+    EXPECT_EQ(send(kTest, 1, 1), 3);
+    ASSERT_EQ(recorder.seen.size(), 1u);
+    EXPECT_TRUE(recorder.seen[0].before);
+
+    g_hostCode = nullptr;
+    table().addMsg(h(), kTest, MSG_AFTER);
+    recorder.seen.clear();
+    recorder.act = [&](bool before, VARIANT_BOOL*, LONG*, LONG*, LONG*) {
+        if (before) table().stopWnd(h());
+    };
+    EXPECT_EQ(send(kTest, 1, 1), 3);  // the window's own procedure still ran
+    EXPECT_EQ(recorder.seen.size(), 1u);
+    EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&baseProc));
+
+    table().start(h());
+    table().addMsg(h(), kTest, MSG_BEFORE);
+    recorder.seen.clear();
+    recorder.act = [&](bool before, VARIANT_BOOL*, LONG*, LONG*, LONG*) {
+        if (before) table().addMsg(h(), kTest, MSG_AFTER);
+    };
+    EXPECT_EQ(send(kTest, 1, 1), 3);
+    ASSERT_EQ(recorder.seen.size(), 2u);
+    EXPECT_FALSE(recorder.seen[1].before);
 }

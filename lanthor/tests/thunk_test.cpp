@@ -34,10 +34,10 @@ TEST(ThunkX86, DecodesTheTemplateByteForByte) {
 }
 
 TEST(ThunkX86, RejectsAMalformedLiteral) {
-    EXPECT_THROW(x86::decodeTemplate("55"), std::invalid_argument);
+    EXPECT_THROW(x86::decodeTemplate("55"), x86::MalformedTemplate);
     std::string bad(x86::kTemplateHex);
     bad[10] = 'G';
-    EXPECT_THROW(x86::decodeTemplate(bad), std::invalid_argument);
+    EXPECT_THROW(x86::decodeTemplate(bad), x86::MalformedTemplate);
     std::string lower(x86::kTemplateHex);
     for (char& c : lower) c = static_cast<char>(std::tolower(c));
     EXPECT_EQ(x86::decodeTemplate(lower), x86::decodeTemplate());

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/testing/harness.h"
@@ -70,9 +73,9 @@ protected:
         if (target) DestroyWindow(target);
         frame::testing::pumpMessages(20);
     }
-    void makeTarget(int x, int y, int w = 500, int h = 400) {
+    void makeTarget(int x, int y, int w = 500, int h = 400, const char* windowClass = "LanthorTipTarget") {
         if (target) DestroyWindow(target);
-        target = CreateWindowExA(0, "LanthorTipTarget", "", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+        target = CreateWindowExA(0, windowClass, "", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(target, nullptr);
         UpdateWindow(target);
@@ -402,4 +405,117 @@ TEST_F(ToolTipWine, ShadowSetsOnlyTheDropShadowBitOfTheDialogClass) {
     ASSERT_NE(window, nullptr);
     // The class is the process's dialog class: its other style bits stay.
     EXPECT_EQ(GetClassLongA(window, GCL_STYLE), withShadow & ~static_cast<DWORD>(CS_DROPSHADOW));
+}
+
+namespace {
+
+// A host window whose own procedure runs the host code a test gives it.
+std::function<void(HWND, UINT)> g_hostCode;
+LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_hostCode) g_hostCode(window, message);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HRESULT libraryCanUnloadNow() {
+    using CanUnload = HRESULT(WINAPI*)();
+    auto canUnload = reinterpret_cast<CanUnload>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Lanthor.dll"), "DllCanUnloadNow")));
+    return canUnload ? canUnload() : E_FAIL;
+}
+
+// A host's hook that drops its reference when the tooltip window is created,
+// which happens inside the tooltip's own callback.
+ComPtr<_ExpToolTip>* g_releasedOnTipCreation = nullptr;
+LRESULT CALLBACK releaseOnTipCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && g_releasedOnTipCreation) {
+        const char* name = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszName;
+        if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) && std::string_view(name) == "ZVQ-EXTOOLTIP")
+            std::exchange(g_releasedOnTipCreation, nullptr)->reset();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// The host releases its last reference from the watched window's own
+// procedure, while the window's block is on the stack: in a message the
+// tooltip watches (its after phase then comes to a dead object's tables), in
+// WM_CLOSE and in WM_DESTROY. A second watched window is let go as well.
+TEST_F(ToolTipWine, ReleasedFromTheWatchedWindowsOwnProcedureNothingReachesTheDeadObject) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = hostWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = CreateSolidBrush(kTargetColour);
+    wc.lpszClassName = "LanthorHostTarget";
+    RegisterClassA(&wc);
+    for (const UINT message : {WM_MOUSEMOVE, WM_TIMER, WM_CLOSE, WM_DESTROY}) {
+        SCOPED_TRACE(message);
+        makeTarget(100, 100, 500, 400, "LanthorHostTarget");
+        const frame::UniqueWindow other(CreateWindowExA(0, "LanthorHostTarget", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                                        nullptr, GetModuleHandleA(nullptr), nullptr));
+        const auto otherOwnProc = GetWindowLongPtrA(other.get(), GWLP_WNDPROC);
+        if (!tip) tip = frame::testing::createFromDll<_ExpToolTip>(L"Lanthor.dll", __uuidof(ExpToolTip));
+        ASSERT_TRUE(tip);
+        quick();
+        ASSERT_EQ(show(u"Host", u"goes"), S_OK);
+        const long otherHandle = static_cast<long>(reinterpret_cast<LONG_PTR>(other.get()));
+        long index = 0;
+        ASSERT_EQ(tip->Start(otherHandle, &index), S_OK);
+        ASSERT_EQ(tip->AddMsg(otherHandle, WM_USER, MSG_BEFORE_AND_AFTER), S_OK);
+
+        bool released = false;
+        g_hostCode = [&](HWND window, UINT m) {
+            if (window != target || m != message || !tip) return;
+            tip.reset();
+            released = true;
+            EXPECT_FALSE(subclassed());
+            EXPECT_EQ(GetWindowLongPtrA(other.get(), GWLP_WNDPROC), otherOwnProc);
+            SendMessageA(other.get(), WM_USER, 0, 0);
+            frame::testing::pumpMessages(80);  // the host's own message loop, inside the block
+        };
+        if (message == WM_CLOSE)
+            SendMessageA(target, WM_CLOSE, 0, 0);  // the default handling then destroys the window
+        else if (message == WM_DESTROY)
+            DestroyWindow(target);
+        else
+            pointAt(250, 250);  // the move, then the ticks of the timer it arms
+        EXPECT_TRUE(pumpUntil([&] { return released; }, 3000));
+        g_hostCode = nullptr;
+        frame::testing::pumpMessages(100);
+        EXPECT_EQ(tipWindowCount(), 0);
+        if (IsWindow(target)) {
+            EXPECT_FALSE(subclassed());
+            pointAt(260, 260);
+        } else {
+            target = nullptr;
+        }
+        EXPECT_EQ(libraryCanUnloadNow(), S_OK);
+    }
+}
+
+// The last reference goes inside the tooltip's own callback (a host's hook
+// sees the tooltip window being created), in the after phase where the
+// tooltip works and in a before phase a client added.
+TEST_F(ToolTipWine, ReleasedInsideItsOwnCallbackTheObjectEndsAfterTheMessage) {
+    const frame::UniqueHookHandle hook(
+        SetWindowsHookExA(WH_CBT, releaseOnTipCreation, nullptr, GetCurrentThreadId()));
+    ASSERT_TRUE(hook);
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "before" : "after");
+        if (!tip) tip = frame::testing::createFromDll<_ExpToolTip>(L"Lanthor.dll", __uuidof(ExpToolTip));
+        ASSERT_TRUE(tip);
+        quick();
+        ASSERT_EQ(show(u"Host", u"goes"), S_OK);
+        if (before) ASSERT_EQ(tip->AddMsg(handle(), WM_TIMER, MSG_BEFORE), S_OK);
+        g_releasedOnTipCreation = &tip;
+        pointAt(250, 250);
+        EXPECT_TRUE(pumpUntil([&] { return !tip; }, 3000));
+        g_releasedOnTipCreation = nullptr;
+        frame::testing::pumpMessages(100);
+        // The object ended once the message was handled, taking its window along.
+        EXPECT_EQ(tipWindowCount(), 0);
+        EXPECT_FALSE(subclassed());
+        pointAt(260, 260);
+        EXPECT_EQ(libraryCanUnloadNow(), S_OK);
+    }
 }

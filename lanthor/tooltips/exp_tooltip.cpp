@@ -16,10 +16,11 @@ Address addressOf(long value) { return reinterpret_cast<Address>(windowOf(value)
 HRESULT ExpToolTip::zSubclass_Proc(VARIANT_BOOL, VARIANT_BOOL* bHandled, long* lReturn, long*, long* uMsg, long*,
                                    long*) {
     if (!bHandled || !lReturn || !uMsg) return E_POINTER;
-    return member(u"zSubclass_Proc", Silent, [&] {
-        SubclassTable::CallbackScope scope(tooltip_->subclasses());
-        tooltip_->targetMessage(static_cast<UINT>(*uMsg));
-    });
+    // The host may release its last reference while the message is handled
+    // (from a hook, or an object of its own that the painting calls); the
+    // object then ends here, after the handling, and its blocks are buried.
+    const frame::ComPtr<_ExpToolTip> keepAlive(self());
+    return member(u"zSubclass_Proc", Silent, [&] { tooltip_->targetMessage(static_cast<UINT>(*uMsg)); });
 }
 
 HRESULT ExpToolTip::AddMsg(long lng_hWnd, long uMsg, eMsgWhen When) {

@@ -22,7 +22,9 @@ inline bool phaseSelects(const PhaseTable& phase, std::int32_t uMsg) {
 
 // Args has hWnd, uMsg, wParam and lParam; previous(args) runs the previous
 // procedure; callback(bBefore, bHandled&, lReturn&, args&) may change the
-// arguments, bHandled and lReturn.
+// arguments, bHandled and lReturn. The tables are the block's own, read as
+// each phase comes: what ran before may have changed them (a stop zeroes both
+// counts, so a released owner is not called again).
 template <typename Result, typename Args, typename Previous, typename Callback>
 Result runSubclassed(const PhaseTable& before, const PhaseTable& after, Args& args,
                      Previous&& previous, Callback&& callback) {

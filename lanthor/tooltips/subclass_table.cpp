@@ -4,23 +4,19 @@
 
 namespace lanthor {
 
-SubclassTable::~SubclassTable() {
-    // A block still running (the object released from inside its own
-    // callback) is left allocated rather than freed under the running code.
-    if (callbackDepth_ == 0) flushDeferred();
-}
+namespace {
+// Blocks buried earlier go at the first operation outside every block.
+void flushBuried() { BlockGraveyard::thisThread().flush(); }
+}  // namespace
 
-void SubclassTable::flushDeferred() {
-    if (callbackDepth_ != 0) return;
-    for (Address block : deferred_) platform_.freeBlock(block);
-    deferred_.clear();
-}
-
+// The block may be running under this very call (the table's owner stopped
+// from inside a message the block handles): then it is buried, and the
+// stopped counts already keep it from calling back.
 void SubclassTable::releaseBlock(Address block) {
-    if (callbackDepth_ > 0)
-        deferred_.push_back(block);
-    else
-        platform_.freeBlock(block);
+    if (BlockGraveyard::thisThread().release(block, platform_.blockRelease())) {
+        platform_.keepCodeLoaded();
+        platform_.flushLater();
+    }
 }
 
 std::int32_t SubclassTable::findEntry(Address hWnd, bool freeEntry) const {
@@ -32,7 +28,7 @@ std::int32_t SubclassTable::findEntry(Address hWnd, bool freeEntry) const {
 }
 
 std::int32_t SubclassTable::start(Address hWnd) {
-    flushDeferred();
+    flushBuried();
     if (hWnd == 0 || !platform_.isOwnWindow(hWnd)) frame::raise(frame::errInvalidProcedureCall);
 
     std::int32_t index;
@@ -53,7 +49,7 @@ std::int32_t SubclassTable::start(Address hWnd) {
     const Address previous = platform_.setWindowProc(hWnd, block);
     if (previous == 0) {
         // Not replaced: the block was never installed, so it can go at once.
-        platform_.freeBlock(block);
+        platform_.blockRelease()(block);
         frame::raise(frame::errInvalidProcedureCall);
     }
     SubclassEntry& entry = entries_[index];
@@ -104,7 +100,7 @@ void SubclassTable::removeFromTable(SubclassEntry& entry, bool before, std::int3
 }
 
 SubclassEntry& SubclassTable::watchedEntry(Address hWnd) {
-    flushDeferred();
+    flushBuried();
     const std::int32_t index = findEntry(hWnd, false);
     if (index < 0 || hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
     return entries_[index];
@@ -132,7 +128,7 @@ std::int32_t SubclassTable::entryToStop(Address hWnd) {
 }
 
 void SubclassTable::stopWnd(Address hWnd) {
-    flushDeferred();
+    flushBuried();
     if (hWnd == 0) frame::raise(frame::errSubscriptOutOfRange);
     const std::int32_t index = entryToStop(hWnd);
     if (index < 0) frame::raise(frame::errSubscriptOutOfRange);
@@ -150,6 +146,7 @@ void SubclassTable::stopWnd(Address hWnd) {
         // restoring would cut that one off and freeing would leave it calling
         // freed code. The block stays, passing every message through.
         retired_.push_back(entry.thunk);
+        platform_.keepCodeLoaded();
     }
     entry.hWnd = 0;
     entry.thunk = 0;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace lanthor {
+#include "lanthor/tooltips/block_graveyard.h"
 
-using Address = std::uintptr_t;
+namespace lanthor {
 
 enum MsgWhen : std::int32_t { MSG_AFTER = 1, MSG_BEFORE = 2, MSG_BEFORE_AND_AFTER = 3 };
 inline constexpr std::int32_t kAllMessages = -1;
@@ -21,7 +21,13 @@ public:
     virtual bool isOwnWindow(Address hWnd) = 0;
     // A new executable copy of the block, its tables and counts empty; 0 when none.
     virtual Address newBlock() = 0;
-    virtual void freeBlock(Address block) = 0;
+    // How blocks are freed, at once or later from the graveyard.
+    virtual BlockRelease blockRelease() = 0;
+    // A block outlives its stop (buried, or kept under a foreign procedure):
+    // the code it calls must stay loaded.
+    virtual void keepCodeLoaded() = 0;
+    // Blocks were buried: flush the graveyard at the next point where no block runs.
+    virtual void flushLater() = 0;
     virtual Address windowProc(Address hWnd) = 0;
     // Installs proc and gives the one it replaced (0 on failure).
     virtual Address setWindowProc(Address hWnd, Address proc) = 0;
@@ -43,7 +49,6 @@ struct SubclassEntry {
 class SubclassTable {
 public:
     explicit SubclassTable(SubclassPlatform& platform) : platform_(platform) {}
-    ~SubclassTable();
     SubclassTable(const SubclassTable&) = delete;
     SubclassTable& operator=(const SubclassTable&) = delete;
 
@@ -64,18 +69,6 @@ public:
     // since that procedure still calls them.
     const std::vector<Address>& retired() const { return retired_; }
 
-    // While a callback runs, the block that called it must not be freed.
-    class CallbackScope {
-    public:
-        explicit CallbackScope(SubclassTable& table) : table_(table) { ++table_.callbackDepth_; }
-        ~CallbackScope() { --table_.callbackDepth_; }
-        CallbackScope(const CallbackScope&) = delete;
-        CallbackScope& operator=(const CallbackScope&) = delete;
-
-    private:
-        SubclassTable& table_;
-    };
-
 private:
     // The entry of a watched window; error 9 for one without.
     SubclassEntry& watchedEntry(Address hWnd);
@@ -83,14 +76,11 @@ private:
     void removeFromTable(SubclassEntry& entry, bool before, std::int32_t uMsg);
     std::int32_t entryToStop(Address hWnd);
     void releaseBlock(Address block);
-    void flushDeferred();
 
     SubclassPlatform& platform_;
     bool built_ = false;
     std::vector<SubclassEntry> entries_;
-    std::vector<Address> deferred_;
     std::vector<Address> retired_;
-    int callbackDepth_ = 0;
 };
 
 }  // namespace lanthor

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "lanthor/tooltips/subclass_dispatch.h"
+
 namespace lanthor::thunk_x64 {
 
 //   48 B9 <imm64>   mov rcx, context
@@ -22,13 +24,13 @@ Code build(std::uint64_t context, std::uint64_t dispatcher);
 std::uint64_t readPatch(const std::uint8_t* code, std::size_t offset);
 
 // Everything the dispatcher needs, kept right after the code in the block.
+// The dispatcher reads each phase's table when the phase comes, so what a
+// callback or the previous procedure changed (a stop included) counts at once.
 struct Context {
     std::uint64_t hWnd = 0;
     std::uint64_t previousProc = 0;
-    const std::int32_t* beforeTable = nullptr;
-    const std::int32_t* afterTable = nullptr;
-    std::int32_t beforeCount = 0;
-    std::int32_t afterCount = 0;
+    PhaseTable before;
+    PhaseTable after;
     void* object = nullptr;  // interface whose first own entry is the callback
 };
 

@@ -1,7 +1,5 @@
 #include "lanthor/tooltips/thunk_x86.h"
 
-#include <stdexcept>
-
 namespace lanthor::thunk_x86 {
 
 const std::string_view kTemplateHex =
@@ -16,12 +14,12 @@ int digit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    throw std::invalid_argument("not a hexadecimal digit");
+    throw MalformedTemplate();
 }
 }  // namespace
 
 Block decodeTemplate(std::string_view hex) {
-    if (hex.size() != 2 * kSize) throw std::invalid_argument("template length");
+    if (hex.size() != 2 * kSize) throw MalformedTemplate();
     Block block{};
     for (std::size_t i = 0; i < kSize; ++i)
         block[i] = static_cast<std::uint8_t>(digit(hex[2 * i]) * 16 + digit(hex[2 * i + 1]));
@@ -46,13 +44,13 @@ std::uint32_t readPatch(const std::uint8_t* block, std::size_t offset) {
 void patchObject(Block& templ, std::uint32_t object) { patchAbsolute(templ.data(), kObject, object); }
 
 void patchPrevious(std::uint8_t* block, std::uint32_t blockAddress, std::uint32_t previous,
-                   std::uint32_t setWindowLong, std::uint32_t callWindowProc) {
+                   std::uint32_t setWindowLong, std::uint32_t previousCall) {
     // No environment-mode function is resolved: its call is aimed at 0 and never run.
     patchRelative(block, kEnvironmentCall, blockAddress, 0);
     patchAbsolute(block, kUnsubclassPrevious, previous);
     patchRelative(block, kSetWindowLongCall, blockAddress, setWindowLong);
     patchAbsolute(block, kPreviousProc, previous);
-    patchRelative(block, kCallWindowProcCall, blockAddress, callWindowProc);
+    patchRelative(block, kCallWindowProcCall, blockAddress, previousCall);
 }
 
 void patchTable(std::uint8_t* block, bool before, std::uint32_t firstSlot) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string_view>
 
 namespace lanthor::thunk_x86 {
@@ -28,6 +29,11 @@ extern const std::string_view kTemplateHex;
 
 using Block = std::array<std::uint8_t, kSize>;
 
+// A literal that is not 2 * kSize hexadecimal digits.
+struct MalformedTemplate : std::exception {
+    const char* what() const noexcept override { return "malformed window-procedure block"; }
+};
+
 // Byte i is the two digits at 2i and 2i+1.
 Block decodeTemplate(std::string_view hex = kTemplateHex);
 
@@ -41,8 +47,10 @@ std::uint32_t readPatch(const std::uint8_t* block, std::size_t offset);
 
 // The patches of one window's block, each at the address the block runs at.
 void patchObject(Block& templ, std::uint32_t object);
+// previousCall: where the previous-procedure call goes; CallWindowProcA or a
+// function taking the same arguments.
 void patchPrevious(std::uint8_t* block, std::uint32_t blockAddress, std::uint32_t previous,
-                   std::uint32_t setWindowLong, std::uint32_t callWindowProc);
+                   std::uint32_t setWindowLong, std::uint32_t previousCall);
 void patchTable(std::uint8_t* block, bool before, std::uint32_t firstSlot);
 void patchCount(std::uint8_t* block, bool before, std::int32_t count);
 

@@ -17,6 +17,13 @@ using SubclassCallback = HRESULT(STDMETHODCALLTYPE*)(void* self, VARIANT_BOOL bB
                                                      LONG* hWnd, LONG* uMsg, LONG* wParam,
                                                      LONG* lParam);
 
+// What the 32-bit blocks call instead of the object itself: entry 7 of its
+// table frames the callback (see BlockGraveyard) and passes it on.
+struct CallbackGate {
+    void* const* vtable;
+    void* object;
+};
+
 class WindowSubclasser final : public SubclassPlatform {
 public:
     // object: the interface pointer whose entry 7 receives the callbacks.
@@ -26,11 +33,15 @@ public:
     WindowSubclasser& operator=(const WindowSubclasser&) = delete;
 
     SubclassTable& table() { return table_; }
+    // Blocks of this module made and not yet freed, over every thread.
+    static long liveBlocks();
 
     bool isWindow(Address hWnd) override;
     bool isOwnWindow(Address hWnd) override;
     Address newBlock() override;
-    void freeBlock(Address block) override;
+    BlockRelease blockRelease() override;
+    void keepCodeLoaded() override;
+    void flushLater() override;
     Address windowProc(Address hWnd) override;
     Address setWindowProc(Address hWnd, Address proc) override;
     void patchPrevious(Address block, Address hWnd, Address previous) override;
@@ -40,6 +51,7 @@ public:
 private:
     struct Template;
     void* object_;
+    CallbackGate gate_;
     std::unique_ptr<Template> template_;  // built at the first block
     SubclassTable table_{*this};
 };
