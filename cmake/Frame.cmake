@@ -100,6 +100,9 @@ if(WIN32)
     string(REGEX REPLACE "-O[0-9s]" "-Os" CMAKE_${language}_FLAGS_RELEASE "${CMAKE_${language}_FLAGS_RELEASE}")
   endforeach()
   add_compile_options(-ffunction-sections -fdata-sections)
+  # No run-time type information: nothing asks for it, and every polymorphic
+  # class would carry its type's name and descriptor (5 KiB a DLL).
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>)
   # The DLLs (the only shared libraries here) link against the same GCC's
   # runtime built for Win32 threads: they start no thread and use no
   # std::thread or std::mutex, and that runtime takes its few locks from

@@ -61,7 +61,7 @@ std::string assemblyManifest(const LibraryView& library, const std::string& file
         if (type.kind != kindCoclass || !(type.flags & flagCanCreate) || type.guid.empty()) continue;
         xml += "    <comClass" + pair("clsid", type.guid) + pair("progid", library.name + "." + type.type) +
                pair("threadingModel", "Apartment") + pair("tlbid", library.guid) +
-               pair("description", type.helpString.empty() ? type.type : type.helpString) + "/>\n";
+               pair("description", type.typeHelp.empty() ? type.type : type.typeHelp) + "/>\n";
     }
     xml += "    <typelib" + pair("tlbid", library.guid) + pair("version", version) + pair("helpdir", "") + "/>\n";
     xml += "  </file>\n";

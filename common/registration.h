@@ -1,8 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
 #include "common/frame.h"
 
 namespace frame {
@@ -11,7 +9,6 @@ namespace frame {
 // user alone (HKEY_CURRENT_USER\Software\Classes, as DllInstall with "user").
 enum class RegistrationScope { Machine, User };
 
-std::u16string progId(const ClassEntry& entry);
 HRESULT registerServer(RegistrationScope scope = RegistrationScope::Machine);
 HRESULT unregisterServer(RegistrationScope scope = RegistrationScope::Machine);
 

@@ -9,6 +9,8 @@ namespace frame::typelib {
 
 const uint8_t kLibraryNameKey[16] = {0x7E, 0xDD, 0x5D, 0x9D, 0x72, 0x18, 0x02, 0x47,
                                      0xB2, 0xC3, 0x65, 0x54, 0xBF, 0x1C, 0x6D, 0x12};
+const uint8_t kLibraryHelpKey[16] = {0x1E, 0x29, 0xBA, 0x17, 0xC6, 0xD4, 0xA9, 0x45,
+                                     0xBF, 0x75, 0x70, 0x0E, 0x97, 0x3A, 0x13, 0x19};
 
 namespace {
 
@@ -27,12 +29,13 @@ constexpr uint16_t kVtBstr = 8;
 
 // Field offsets.
 constexpr size_t kHeaderGuid = 0x08, kHeaderLcid = 0x0C, kHeaderVarFlags = 0x14, kHeaderVersion = 0x18,
-                 kHeaderTypeInfoCount = 0x20, kHeaderHelpString = 0x24, kHeaderNameCount = 0x30,
+                 kHeaderTypeInfoCount = 0x20, kHeaderHelp = 0x24, kHeaderNameCount = 0x30,
                  kHeaderNameChars = 0x34, kHeaderName = 0x38;
 constexpr size_t kInfoKind = 0x00, kInfoMembers = 0x04, kInfoElements = 0x18, kInfoGuid = 0x2C, kInfoFlags = 0x30,
-                 kInfoName = 0x34, kInfoHelpString = 0x3C, kInfoCustomData = 0x48;
-constexpr size_t kFuncFlags = 0x10, kFuncArgCount = 0x14, kFuncCustomData = 0x30;
-constexpr size_t kVarCustomData = 0x20;
+                 kInfoName = 0x34, kInfoHelp = 0x3C, kInfoCustomData = 0x48;
+constexpr size_t kFuncFlags = 0x10, kFuncArgCount = 0x14, kFuncHelp = 0x1C, kFuncCustomData = 0x30;
+constexpr size_t kVarHelp = 0x18, kVarCustomData = 0x20;
+constexpr size_t kMaxHelpLength = 1024;
 constexpr int32_t kFuncHasCustomData = 0x80, kFuncHasDefaults = 0x1000;
 constexpr size_t kParameterSize = 12;
 
@@ -47,6 +50,9 @@ constexpr uint8_t kWeights[95] = {
 bool printable(std::string_view name) {
     return std::all_of(name.begin(), name.end(), [](char c) { return c >= ' ' && c <= '~'; });
 }
+
+// Which of this step's marks a custom data item is.
+enum class Mark { none, name, help };
 
 // Where a name offset or a custom data chain head is stored.
 using Slot = size_t;
@@ -106,21 +112,21 @@ public:
         return std::string(reinterpret_cast<const char*>(&b_[at + 12]), length);
     }
 
-    // A help string: its length in 16 bits, then its text; empty for none.
+    // A string entry (help strings, the help file): 16-bit length, text. A
+    // negative offset is no string.
     std::string stringAt(int32_t offset) const {
         if (offset < 0) return {};
         const size_t at = in(Strings, offset);
-        const int16_t length = static_cast<int16_t>(u16(at));
-        if (length <= 0) return {};
-        need(at + 2 + static_cast<size_t>(length));
-        return std::string(reinterpret_cast<const char*>(&b_[at + 2]), static_cast<size_t>(length));
+        const size_t length = u16(at);
+        need(at + 2, length);
+        return std::string(reinterpret_cast<const char*>(&b_[at + 2]), length);
     }
 
     // A GUID of the guid table in registry form; empty for none.
     std::string guidAt(int32_t offset) const {
         if (offset < 0) return {};
         const size_t at = in(GuidTable, offset);
-        need(at + 16);
+        need(at, 16);
         auto hex = [&](size_t from, size_t count, bool reversed) {
             static const char digits[] = "0123456789ABCDEF";
             std::string out;
@@ -136,21 +142,23 @@ public:
     }
 
     // The members of one type info: function and variable records with
-    // their name slots and custom data heads.
+    // their name slots, help string slots and custom data heads.
     struct Member {
         Slot name;
         Slot customData;  // 0 when the record has none
         bool function;
         std::vector<Slot> parameterNames;
+        Slot help = 0;  // 0 when the record has none
     };
     struct TypeItem {
         Slot name;
         Slot customData;
         std::vector<Member> members;
+        Slot help;
     };
     TypeItem typeItem(int index) const {
         const size_t base = typeInfo(index);
-        TypeItem item{base + kInfoName, base + kInfoCustomData, {}};
+        TypeItem item{base + kInfoName, base + kInfoCustomData, {}, base + kInfoHelp};
         const int32_t elements = i32(base + kInfoElements);
         const size_t functions = static_cast<uint32_t>(elements) & 0xFFFF;
         const size_t count = functions + (static_cast<uint32_t>(elements) >> 16);
@@ -174,8 +182,10 @@ public:
                 size_t optionalEnd = length - arguments * kParameterSize;
                 if (flags & kFuncHasDefaults) optionalEnd -= std::min(optionalEnd, arguments * 4);
                 if ((flags & kFuncHasCustomData) && optionalEnd > kFuncCustomData) m.customData = record + kFuncCustomData;
-            } else if (length > kVarCustomData) {
-                m.customData = record + kVarCustomData;
+                if (optionalEnd > kFuncHelp) m.help = record + kFuncHelp;
+            } else {
+                if (length > kVarCustomData) m.customData = record + kVarCustomData;
+                if (length > kVarHelp) m.help = record + kVarHelp;
             }
             item.members.push_back(std::move(m));
         }
@@ -185,7 +195,7 @@ public:
     // Custom data chain entries: guid offset, data offset, next.
     struct CustomEntry {
         size_t at;
-        bool isKey;
+        Mark mark;
         std::string text;  // the value when it is a string
         bool isText;
     };
@@ -198,7 +208,10 @@ public:
             const size_t at = in(CustomDataGuids, offset);
             const size_t guid = in(GuidTable, i32(at));
             need(guid, 16);
-            CustomEntry e{at, std::memcmp(&b_[guid], kLibraryNameKey, 16) == 0, {}, false};
+            const Mark mark = std::memcmp(&b_[guid], kLibraryNameKey, 16) == 0   ? Mark::name
+                              : std::memcmp(&b_[guid], kLibraryHelpKey, 16) == 0 ? Mark::help
+                                                                                  : Mark::none;
+            CustomEntry e{at, mark, {}, false};
             const size_t data = in(CustomData, i32(at + 4));
             if (u16(data) == kVtBstr) {
                 const int32_t length = i32(data + 2);
@@ -277,10 +290,14 @@ public:
         unlink(bucketSlot(i32(in(Names, offset) + 8)), offset, [&](int32_t entry) { return in(Names, entry) + 4; });
     }
 
-    // Appends name entries at the end of the name segment and moves
-    // everything behind it.
-    void appendNames(const Bytes& entries) {
-        const size_t start = position(segmentOffset(Names)), length = position(segmentLength(Names));
+    // Appends entries at the end of a segment and moves everything behind
+    // it. A segment the library lacks starts behind the name segment.
+    void append(Segment target, const Bytes& entries) {
+        if (segmentOffset(target) < 0) {
+            put32(segmentEntry(target), field(int64_t{segmentOffset(Names)} + segmentLength(Names)));
+            put32(segmentEntry(target) + 4, 0);
+        }
+        const size_t start = position(segmentOffset(target)), length = position(segmentLength(target));
         need(start, length);
         const size_t end = start + length;
         const int64_t shift = static_cast<int64_t>(entries.size());
@@ -290,9 +307,10 @@ public:
         }
         for (int s = 0; s < kSegments; ++s) {
             const size_t entry = segmentEntry(static_cast<Segment>(s));
-            if (i32(entry) >= 0 && static_cast<size_t>(i32(entry)) >= end) put32(entry, field(i32(entry) + shift));
+            if (s != target && i32(entry) >= 0 && static_cast<size_t>(i32(entry)) >= end)
+                put32(entry, field(i32(entry) + shift));
         }
-        put32(segmentEntry(Names) + 4, field(segmentLength(Names) + shift));
+        put32(segmentEntry(target) + 4, field(segmentLength(target) + shift));
         w_.insert(w_.begin() + static_cast<std::ptrdiff_t>(end), entries.begin(), entries.end());
     }
 
@@ -310,6 +328,32 @@ private:
 
     Bytes& w_;
 };
+
+// Takes every custom data item with the mark out of the library: its text,
+// with the slots of the name and the help string of the item that carried it.
+struct Marked {
+    Slot name;
+    Slot help;  // 0 when the item's record has none
+    std::string text;
+};
+std::vector<Marked> takeMarked(Writer& library, Mark mark, size_t longest, const std::string& what) {
+    std::vector<Marked> marked;
+    auto take = [&](Slot name, Slot help, Slot customHead) {
+        for (const Reader::CustomEntry& e : library.customChain(customHead)) {
+            if (e.mark != mark) continue;
+            if (!e.isText || e.text.empty() || e.text.size() > longest || !printable(e.text))
+                Reader::fail(what + " must be printable ASCII text of 1 to " + std::to_string(longest) + " characters");
+            marked.push_back({name, help, e.text});
+            library.unlinkCustom(customHead, e.at);
+        }
+    };
+    for (int t = 0; t < library.typeInfoCount(); ++t) {
+        const Reader::TypeItem item = library.typeItem(t);
+        take(item.name, item.help, item.customData);
+        for (const Reader::Member& m : item.members) take(m.name, m.help, m.customData);
+    }
+    return marked;
+}
 
 void checkHashes(const Reader& library) {
     for (int32_t offset : library.nameOffsets()) {
@@ -334,26 +378,7 @@ uint16_t nameHash(std::string_view name) {
 
 std::vector<Rename> applyLibraryNames(Bytes& bytes) {
     Writer library(bytes);
-
-    struct Pending {
-        Slot name;
-        std::string to;
-    };
-    std::vector<Pending> pending;
-    auto take = [&](Slot name, Slot customHead) {
-        for (const Reader::CustomEntry& e : library.customChain(customHead)) {
-            if (!e.isKey) continue;
-            if (!e.isText || e.text.empty() || e.text.size() > 255 || !printable(e.text))
-                Reader::fail("a library name must be printable ASCII text of 1 to 255 characters");
-            pending.push_back({name, e.text});
-            library.unlinkCustom(customHead, e.at);
-        }
-    };
-    for (int t = 0; t < library.typeInfoCount(); ++t) {
-        const Reader::TypeItem item = library.typeItem(t);
-        take(item.name, item.customData);
-        for (const Reader::Member& m : item.members) take(m.name, m.customData);
-    }
+    const std::vector<Marked> pending = takeMarked(library, Mark::name, 255, "a library name");
     if (pending.empty()) return {};
     checkHashes(library);
 
@@ -363,29 +388,29 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
     Bytes entries;
     int64_t count = library.i32(kHeaderNameCount), chars = library.i32(kHeaderNameChars);
     const int32_t segmentLength = library.segmentLength(Names);
-    for (const Pending& p : pending) {
+    for (const Marked& p : pending) {
         const int32_t old = library.i32(p.name);
         const size_t oldEntry = library.in(Names, old);
-        renames.push_back({library.nameAt(old), p.to});
+        renames.push_back({library.nameAt(old), p.text});
         replaced.insert(old);
-        auto found = appended.find(p.to);
+        auto found = appended.find(p.text);
         if (found == appended.end()) {
             const int32_t offset = Reader::field(segmentLength + static_cast<int64_t>(entries.size()));
             const int32_t flags = library.i32(oldEntry + 8) & 0xFF00;
-            const int32_t word = static_cast<int32_t>(p.to.size()) | flags | static_cast<int32_t>(nameHash(p.to)) << 16;
+            const int32_t word = static_cast<int32_t>(p.text.size()) | flags | static_cast<int32_t>(nameHash(p.text)) << 16;
             const size_t bucket = library.bucketSlot(word);
             for (int32_t field : {library.i32(oldEntry), library.i32(bucket), word})
                 for (int k = 0; k < 4; ++k) entries.push_back(static_cast<uint8_t>(static_cast<uint32_t>(field) >> (8 * k)));
-            entries.insert(entries.end(), p.to.begin(), p.to.end());
+            entries.insert(entries.end(), p.text.begin(), p.text.end());
             while (entries.size() % 4) entries.push_back(0x57);
             library.put32(bucket, offset);
-            found = appended.emplace(p.to, offset).first;
+            found = appended.emplace(p.text, offset).first;
             ++count;
-            chars += static_cast<int64_t>(p.to.size());
+            chars += static_cast<int64_t>(p.text.size());
         }
         library.put32(p.name, found->second);
     }
-    library.appendNames(entries);
+    library.append(Names, entries);
     // Names nobody uses any more leave the look-up (their bytes stay, so
     // that no other offset moves).
     std::set<int32_t> used;
@@ -401,11 +426,41 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
     return renames;
 }
 
+int applyLibraryHelp(Bytes& bytes) {
+    Writer library(bytes);
+    const std::vector<Marked> pending = takeMarked(library, Mark::help, kMaxHelpLength, "a library help text");
+    if (pending.empty()) return 0;
+
+    // Each text once, as widl writes strings: 16-bit length, text, padded
+    // with 0x57 to a multiple of four and to at least eight bytes.
+    std::map<std::string, int32_t> appended;
+    Bytes entries;
+    const int32_t segmentLength = library.segmentOffset(Strings) < 0 ? 0 : library.segmentLength(Strings);
+    for (const Marked& p : pending) {
+        // An item with custom data always has the help string slot before it.
+        if (p.help == 0) Reader::fail("an item with a help text has no room for a help string");
+        auto found = appended.find(p.text);
+        if (found == appended.end()) {
+            const size_t start = entries.size();
+            entries.push_back(static_cast<uint8_t>(p.text.size() & 0xFF));
+            entries.push_back(static_cast<uint8_t>(p.text.size() >> 8));
+            entries.insert(entries.end(), p.text.begin(), p.text.end());
+            while ((entries.size() - start) % 4 || entries.size() - start < 8) entries.push_back(0x57);
+            found = appended.emplace(p.text, segmentLength + static_cast<int32_t>(start)).first;
+        }
+        library.put32(p.help, found->second);
+    }
+    library.append(Strings, entries);
+    return static_cast<int>(pending.size());
+}
+
 LibraryView readLibrary(const Bytes& bytes) {
     const Reader library(bytes);
     auto nameOf = [&](Slot s) { return library.i32(s) < 0 ? std::string() : library.nameAt(library.i32(s)); };
+    auto helpOf = [&](Slot s) { return s == 0 ? std::string() : library.stringAt(library.i32(s)); };
     LibraryView view;
     view.name = nameOf(kHeaderName);
+    view.help = helpOf(kHeaderHelp);
     view.headerNameCount = library.i32(kHeaderNameCount);
     view.headerNameChars = library.i32(kHeaderNameChars);
     view.guid = library.guidAt(library.i32(kHeaderGuid));
@@ -414,7 +469,6 @@ LibraryView readLibrary(const Bytes& bytes) {
     view.minorVersion = static_cast<uint16_t>(version >> 16);
     view.lcid = static_cast<uint32_t>(library.i32(kHeaderLcid));
     view.syskind = library.i32(kHeaderVarFlags) & 0xF;
-    view.helpString = library.stringAt(library.i32(kHeaderHelpString));
     for (int t = 0; t < library.typeInfoCount(); ++t) {
         const Reader::TypeItem item = library.typeItem(t);
         ItemNames names;
@@ -424,9 +478,10 @@ LibraryView readLibrary(const Bytes& bytes) {
         names.kind = library.i32(info + kInfoKind) & 0xF;
         names.flags = library.i32(info + kInfoFlags);
         names.guid = library.guidAt(library.i32(info + kInfoGuid));
-        names.helpString = library.stringAt(library.i32(info + kInfoHelpString));
+        names.typeHelp = helpOf(item.help);
         for (const Reader::Member& m : item.members) {
             (m.function ? names.functions : names.variables).push_back(nameOf(m.name));
+            (m.function ? names.functionHelp : names.variableHelp).push_back(helpOf(m.help));
             for (Slot p : m.parameterNames) names.parameters.push_back(nameOf(p));
             names.customDataCount += static_cast<int>(library.customChain(m.customData).size());
         }

@@ -1,5 +1,5 @@
 #pragma once
-// Names in a built type library that no IDL compiler accepts.
+// Names and help strings in a built type library that widl does not accept.
 //
 // An identifier in IDL cannot hold characters such as '+', yet a type
 // library may carry them. A type, function or constant that should carry
@@ -8,6 +8,10 @@
 // after widl has built the library, applyLibraryNames() gives each such
 // item its real name and drops the attribute. The C/C++ header keeps the
 // C spelling.
+//
+// widl takes no helpstring on an enumeration constant either. Such an item
+// carries [custom(<kLibraryHelpKey>, "text")] (LIBRARY_HELP), and
+// applyLibraryHelp() makes the text its help string and drops the attribute.
 //
 // The library is the MSFT format widl writes. Window-system free, so that
 // the build runs it on the host and its tests run natively.
@@ -23,6 +27,8 @@ using Bytes = std::vector<uint8_t>;
 
 // {9D5DDD7E-1872-4702-B2C3-6554BF1C6D12}, in the byte order a type library stores it.
 extern const uint8_t kLibraryNameKey[16];
+// {17BA291E-D4C6-45A9-BF75-700E973A1319}, likewise.
+extern const uint8_t kLibraryHelpKey[16];
 
 struct Rename {
     std::string from;
@@ -38,6 +44,12 @@ public:
 // and removes that custom data. Names left unused are taken out of the name
 // look-up. A library without such items is left byte for byte as it was.
 std::vector<Rename> applyLibraryNames(Bytes& library);
+
+// Gives every item that carries kLibraryHelpKey with a text value (printable
+// ASCII, 1 to 1024 characters) that text as its help string and removes the
+// custom data; returns how many items it changed. A library without such
+// items is left byte for byte as it was.
+int applyLibraryHelp(Bytes& library);
 
 // The low 16 bits of LHashValOfNameSys for the Latin-based locales (0x409
 // among them), which a type library stores with each name. Defined for
@@ -57,13 +69,17 @@ struct ItemNames {
     std::vector<std::string> variables;
     std::vector<std::string> parameters;
     int customDataCount = 0;  // custom data items on the type and its members
-    int kind = 0;         // TYPEKIND
-    int32_t flags = 0;    // TYPEFLAGS
-    std::string guid;     // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", empty when it has none
-    std::string helpString;
+    int kind = 0;             // TYPEKIND
+    int32_t flags = 0;        // TYPEFLAGS
+    std::string guid;         // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", empty when it has none
+    // Help strings, empty where an item has none.
+    std::string typeHelp;
+    std::vector<std::string> functionHelp;
+    std::vector<std::string> variableHelp;
 };
 struct LibraryView {
     std::string name;
+    std::string help;
     std::vector<ItemNames> types;
     std::vector<NameEntry> nameTable;
     int32_t headerNameCount = 0;
@@ -73,7 +89,6 @@ struct LibraryView {
     uint16_t minorVersion = 0;
     uint32_t lcid = 0;
     int syskind = 0;  // SYSKIND: 1 for 32-bit, 3 for 64-bit Windows
-    std::string helpString;
 };
 // TYPEKIND and TYPEFLAGS values a reader of the view needs.
 enum : int { kindInterface = 3, kindDispatch = 4, kindCoclass = 5 };

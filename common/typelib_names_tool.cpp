@@ -1,5 +1,6 @@
 // Build step after widl: gives the items of a type library marked with
-// LIBRARY_NAME their real names.  typelib_names <widl output> <type library>
+// LIBRARY_NAME their real names and those marked with LIBRARY_HELP their
+// help strings.  typelib_names <widl output> <type library>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     try {
         const auto renames = frame::typelib::applyLibraryNames(library);
         if (!renames.empty()) std::cout << "typelib_names: " << renames.size() << " names applied\n";
+        if (const int helped = frame::typelib::applyLibraryHelp(library))
+            std::cout << "typelib_names: " << helped << " help strings applied\n";
     } catch (const frame::typelib::FormatError& e) {
         std::cerr << "typelib_names: " << argv[1] << ": " << e.what() << "\n";
         return 1;

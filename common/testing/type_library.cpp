@@ -48,7 +48,8 @@ std::string hex(DISPID id) {
     return text;
 }
 
-// The vtable view of a dual interface; other type information as it is.
+}  // namespace
+
 ComPtr<ITypeInfo> vtableView(ITypeInfo* info) {
     ComPtr<ITypeInfo> view(info);
     HREFTYPE ref = 0;
@@ -58,8 +59,6 @@ ComPtr<ITypeInfo> vtableView(ITypeInfo* info) {
         view = other;
     return view;
 }
-
-}  // namespace
 
 std::vector<std::string> memberLines(ITypeInfo* dispatchInfo) {
     std::vector<std::string> lines;

@@ -47,4 +47,9 @@ TypeIdentity identityOf(ITypeInfo* info);
 // The class an object names through IProvideClassInfo; null when it names none.
 ComPtr<ITypeInfo> providedClass(IUnknown* object);
 
+// The vtable view of a dual interface, which lists only the interface's own
+// members (its dispatch view lists IDispatch's too); other type information
+// as it is.
+ComPtr<ITypeInfo> vtableView(ITypeInfo* info);
+
 }  // namespace frame::testing

@@ -34,14 +34,14 @@ TEST(LibraryFacts, IdentityVersionKindsAndHelpStringsInBothLayouts) {
         EXPECT_EQ(library.minorVersion, 7);
         EXPECT_EQ(library.lcid, 0x409u);
         EXPECT_EQ(library.syskind, std::string(file).find("64") != std::string::npos ? 3 : 1);
-        EXPECT_EQ(library.helpString, "Classes <probe> & co");
+        EXPECT_EQ(library.help, "Classes <probe> & co");
         ASSERT_EQ(library.types.size(), 4u);
         const ItemNames& made = library.types[1];
         EXPECT_EQ(made.type, "Made");
         EXPECT_EQ(made.kind, kindCoclass);
         EXPECT_TRUE(made.flags & flagCanCreate);
         EXPECT_EQ(made.guid, "{5B0F7A73-3C2D-4E8B-9F61-2A7D4C1E9B01}");
-        EXPECT_EQ(made.helpString, "Made \"here\"");
+        EXPECT_EQ(made.typeHelp, "Made \"here\"");
         EXPECT_EQ(library.types[0].kind, kindDispatch);
         EXPECT_TRUE(library.types[0].flags & flagDual);
         EXPECT_FALSE(library.types[2].flags & flagCanCreate);

@@ -78,10 +78,10 @@ TEST(LibraryNames, MarkedItemsTakeTheirNamesInBothLayouts) {
         const LibraryView view = readLibrary(library);
         for (const char* e : {"Pairs", "PairsAgain"})
             EXPECT_EQ(type(view, e).variables, (std::vector<std::string>{"Left", "Left+Right", "Right+Left"})) << e;
-        EXPECT_EQ(type(view, "Odd Type").variables, std::vector<std::string>{"Left"});
-        // The type's other custom data stays; the name marks are gone.
-        EXPECT_EQ(type(view, "Odd Type").customDataCount, 1);
-        EXPECT_EQ(type(view, "Pairs").customDataCount, 0);
+        EXPECT_EQ(type(view, "Odd Type").variables, (std::vector<std::string>{"Left", "Short"}));
+        // Other custom data stays (the help marks among it); the name marks are gone.
+        EXPECT_EQ(type(view, "Odd Type").customDataCount, 2);
+        EXPECT_EQ(type(view, "Pairs").customDataCount, 3);
         // The dual interface's dispatch view and its interface view both carry the function's new name;
         // a function spelled like a replaced constant keeps its own name.
         int dispatchViews = 0;
@@ -121,8 +121,71 @@ TEST(LibraryNames, UnmarkedLibraryIsLeftAsItIs) {
     Bytes library = probe("plain_probe32.tlb");
     const Bytes before = library;
     EXPECT_TRUE(applyLibraryNames(library).empty());
+    EXPECT_EQ(applyLibraryHelp(library), 0);
     EXPECT_EQ(library, before);
     expectConsistentLookup(readLibrary(library));
+}
+
+// What the build's step gives a library: names, then help strings.
+LibraryView built(Bytes& library, bool helpFirst = false) {
+    if (helpFirst) applyLibraryHelp(library);
+    applyLibraryNames(library);
+    if (!helpFirst) applyLibraryHelp(library);
+    return readLibrary(library);
+}
+
+TEST(LibraryHelp, MarkedItemsTakeTheirHelpStringsBesideWidlsOwnInBothLayouts) {
+    const std::vector<std::string> pairsHelp{"Left alone", "Both, left first", "Both, right first"};
+    for (const char* file : {"names_probe32.tlb", "names_probe64.tlb"}) {
+        for (bool helpFirst : {false, true}) {
+            SCOPED_TRACE(std::string(file) + (helpFirst ? ", help first" : ", names first"));
+            Bytes library = probe(file);
+            const LibraryView view = built(library, helpFirst);
+            for (const char* e : {"Pairs", "PairsAgain"}) {
+                EXPECT_EQ(type(view, e).variableHelp, pairsHelp) << e;
+                EXPECT_EQ(type(view, e).customDataCount, 0) << e;
+            }
+            EXPECT_EQ(type(view, "Odd Type").variableHelp, (std::vector<std::string>{"", "X"}));
+            EXPECT_EQ(type(view, "Odd Type").customDataCount, 1);  // "kept"
+            // widl's own help strings stay where they were.
+            EXPECT_EQ(view.help, "Probe library");
+            EXPECT_EQ(type(view, "Pairs").typeHelp, "Pairs of sides");
+            EXPECT_EQ(type(view, "PairsAgain").typeHelp, "");
+            for (const ItemNames& t : view.types) {
+                if (t.type != "_NamesProbe") continue;
+                EXPECT_EQ(t.typeHelp, "Probe interface");
+                const auto doIt = std::find(t.functions.begin(), t.functions.end(), "Do+It");
+                ASSERT_NE(doIt, t.functions.end());
+                EXPECT_EQ(t.functionHelp[static_cast<size_t>(doIt - t.functions.begin())], "Does it");
+            }
+            expectConsistentLookup(view);
+            // Applying the step again changes nothing.
+            const Bytes once = library;
+            EXPECT_EQ(applyLibraryHelp(library), 0);
+            EXPECT_EQ(library, once);
+        }
+    }
+}
+
+TEST(LibraryHelp, StartsTheStringTableOfALibraryWithoutOne) {
+    Bytes library = probe("help_probe32.tlb");
+    EXPECT_EQ(applyLibraryHelp(library), 1);
+    const LibraryView view = readLibrary(library);
+    EXPECT_EQ(type(view, "Steps").variables, (std::vector<std::string>{"First", "Second"}));
+    EXPECT_EQ(type(view, "Steps").variableHelp, (std::vector<std::string>{"The first step", ""}));
+    EXPECT_EQ(type(view, "Steps").customDataCount, 0);
+    EXPECT_EQ(view.help, "");
+    expectConsistentLookup(view);
+}
+
+TEST(LibraryHelp, TextThatIsNotPrintableAsciiIsRefused) {
+    Bytes library = probe("names_probe32.tlb");
+    // The custom value of Short's help: VT_BSTR, length 1, "X".
+    const uint8_t value[] = {0x08, 0x00, 0x01, 0x00, 0x00, 0x00, 'X'};
+    const auto at = std::search(library.begin(), library.end(), std::begin(value), std::end(value));
+    ASSERT_NE(at, library.end());
+    at[6] = 0x07;
+    EXPECT_THROW(applyLibraryHelp(library), FormatError);
 }
 
 TEST(LibraryNames, DamagedInputIsRefused) {

@@ -55,9 +55,11 @@ std::string fileText(const std::wstring& path) {
     return text.str();
 }
 
+// Until the stub has written its marker: the file exists from its creation,
+// its text only once the stub has written and closed it.
 bool waitForFile(const std::wstring& path, int milliseconds = 15000) {
     for (int waited = 0; waited < milliseconds; waited += 50) {
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        if (!fileText(path).empty()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
