@@ -10,6 +10,26 @@
 #                                                cross-compiled GoogleTest program run under Wine by CTest
 #   frame_widl_tlb(<output.tlb> <file.idl> [32|64])
 #                                                a type library straight from widl (no names applied)
+#   frame_fuzz_target(<name> SOURCES .. LIBS .. [SEEDS <folders>] [DEPENDS ..])
+#                                                libFuzzer program (FRAME_SANITIZE builds), run by CTest
+
+# ------------------------------------------------------------ sanitizers and fuzzing
+# FRAME_SANITIZE, for a native configuration built with clang (build/sanitize):
+# everything (GoogleTest, the cores, their tests) is built with AddressSanitizer
+# and UndefinedBehaviorSanitizer, any finding ends the program, and the code
+# carries libFuzzer's coverage so that frame_fuzz_target programs can link it.
+option(FRAME_SANITIZE "Sanitizers and fuzz targets (native clang configuration)" OFF)
+set(FRAME_FUZZ_SECONDS 4 CACHE STRING "How long CTest runs each fuzz target")
+if(FRAME_SANITIZE)
+  if(WIN32 OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "FRAME_SANITIZE needs the native configuration with clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+                      -fsanitize=fuzzer-no-link)
+  add_link_options(-fsanitize=address,undefined)
+  # Where a finding was made, in the test's output.
+  set(FRAME_SANITIZE_ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1")
+endif()
 
 set(FRAME_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
 if(NOT TARGET gtest)
@@ -115,6 +135,7 @@ function(frame_native_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main)
   target_compile_options(${name} PRIVATE -Wall -Wextra)
   add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${FRAME_SANITIZE_ENVIRONMENT}")
 endfunction()
 
 # Compiles <idl> to a type library, a C/C++ header and the identifiers file,
@@ -246,4 +267,33 @@ function(frame_widl_tlb output idl bits)
             -I${CMAKE_SOURCE_DIR} -t -o ${output} ${idl}
     DEPENDS ${idl} ${CMAKE_SOURCE_DIR}/common/frame.idl
     COMMENT "widl ${idl}")
+endfunction()
+
+# A libFuzzer program over a window-system-free core (FRAME_SANITIZE builds only).
+# CTest runs it as fuzz.<name> for FRAME_FUZZ_SECONDS, starting from the seeds
+# in tests/fuzz/seeds/<name> beside the library (when there are any) and the
+# SEEDS folders; inputs it finds stay in the build folder for the next run, a
+# failing input is written there as fuzz/<name>-crash-... .
+function(frame_fuzz_target name)
+  if(NOT FRAME_SANITIZE)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "" "SOURCES;LIBS;SEEDS;DEPENDS" ${ARGN})
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  if(F_DEPENDS)
+    add_dependencies(${name} ${F_DEPENDS})
+  endif()
+  set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
+  file(MAKE_DIRECTORY ${corpus})
+  set(seeds ${F_SEEDS})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/seeds/${name})
+    list(PREPEND seeds ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/seeds/${name})
+  endif()
+  add_test(NAME fuzz.${name}
+           COMMAND ${name} -max_total_time=${FRAME_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=2048
+                   -print_final_stats=1 -artifact_prefix=${corpus}- ${corpus} ${seeds})
+  set_tests_properties(fuzz.${name} PROPERTIES ENVIRONMENT "${FRAME_SANITIZE_ENVIRONMENT}")
 endfunction()

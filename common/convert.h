@@ -29,9 +29,12 @@ To narrow(From value) {
         if (!std::in_range<To>(value)) raise(errOverflow);
         return static_cast<To>(value);
     } else {
+        // The bounds as powers of two, exact in a double: the maximum of a
+        // 64-bit type is not, and would round up to a value that does not fit.
+        using Limits = std::numeric_limits<To>;
         const double rounded = roundHalfEven(static_cast<double>(value));
-        if (!(rounded >= static_cast<double>(std::numeric_limits<To>::min()) &&
-              rounded <= static_cast<double>(std::numeric_limits<To>::max())))
+        if (!(rounded >= std::ldexp(Limits::is_signed ? -1.0 : 0.0, Limits::digits) &&
+              rounded < std::ldexp(1.0, Limits::digits)))
             raise(errOverflow);
         return static_cast<To>(rounded);
     }

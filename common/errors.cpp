@@ -98,7 +98,8 @@ int32_t hresultFromError(int32_t number) noexcept {
 
 int32_t errorFromHresult(int32_t hresult) noexcept {
     const uint32_t h = static_cast<uint32_t>(hresult);
-    if ((h & 0xFFFF0000u) == 0x800A0000u) return static_cast<int32_t>(h & 0xFFFFu);
+    // 0x800A0000 itself carries no number: error 0 would read as success.
+    if ((h & 0xFFFF0000u) == 0x800A0000u && (h & 0xFFFFu) != 0) return static_cast<int32_t>(h & 0xFFFFu);
     // Well-known automation failures become the run-time errors a host shows for them.
     switch (h) {
         case 0x80020005u: return errTypeMismatch;         // DISP_E_TYPEMISMATCH

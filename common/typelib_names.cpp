@@ -20,7 +20,6 @@ namespace {
 // within the target segment.
 constexpr size_t kHeaderSize = 0x54;
 constexpr int32_t kHelpDllFlag = 0x100;
-constexpr size_t kTypeInfoSize = 0x64;
 constexpr int kSegments = 15;
 enum Segment {
     TypeInfos = 0, GuidTable = 5, NameHash = 6, Names = 7, Strings = 8, CustomData = 11, CustomDataGuids = 12
@@ -64,18 +63,31 @@ public:
         if (b_.size() < kHeaderSize || std::memcmp(b_.data(), "MSFT", 4) != 0) fail("not an MSFT type library");
         size_t at = kHeaderSize + ((i32(kHeaderVarFlags) & kHelpDllFlag) ? 4 : 0);
         typeInfoOffsets_ = at;
-        directory_ = at + 4 * static_cast<size_t>(typeInfoCount());
-        need(directory_ + 16 * kSegments);
+        directory_ = at + 4 * position(typeInfoCount());
+        need(directory_, 16 * kSegments);
     }
 
     [[noreturn]] static void fail(const std::string& what) { throw FormatError("type library: " + what); }
-    void need(size_t end) const { if (end > b_.size()) fail("truncated"); }
+    // The file holds length bytes at at (no sum that could wrap around).
+    void need(size_t at, size_t length) const {
+        if (at > b_.size() || length > b_.size() - at) fail("truncated");
+    }
+    // A signed field used as a position or a length; a negative one is no position.
+    static size_t position(int32_t value) {
+        if (value < 0) fail("negative offset");
+        return static_cast<size_t>(value);
+    }
+    // A figure computed for a signed field of the file.
+    static int32_t field(int64_t value) {
+        if (value < INT32_MIN || value > INT32_MAX) fail("a count or an offset out of range");
+        return static_cast<int32_t>(value);
+    }
     int32_t i32(size_t at) const {
-        need(at + 4);
+        need(at, 4);
         return static_cast<int32_t>(b_[at] | b_[at + 1] << 8 | b_[at + 2] << 16 | static_cast<uint32_t>(b_[at + 3]) << 24);
     }
     uint16_t u16(size_t at) const {
-        need(at + 2);
+        need(at, 2);
         return static_cast<uint16_t>(b_[at] | b_[at + 1] << 8);
     }
 
@@ -85,7 +97,7 @@ public:
     int32_t segmentLength(Segment s) const { return i32(segmentEntry(s) + 4); }
     size_t in(Segment s, int32_t offset) const {
         if (offset < 0 || offset >= segmentLength(s)) fail("offset outside its segment");
-        return static_cast<size_t>(segmentOffset(s)) + static_cast<size_t>(offset);
+        return position(segmentOffset(s)) + static_cast<size_t>(offset);
     }
     size_t typeInfo(int index) const {
         return in(TypeInfos, i32(typeInfoOffsets_ + 4 * static_cast<size_t>(index)));
@@ -96,7 +108,7 @@ public:
     std::string nameAt(int32_t offset) const {
         const size_t at = in(Names, offset);
         const size_t length = static_cast<size_t>(i32(at + 8) & 0xFF);
-        need(at + 12 + length);
+        need(at + 12, length);
         return std::string(reinterpret_cast<const char*>(&b_[at + 12]), length);
     }
 
@@ -106,7 +118,7 @@ public:
         if (offset < 0) return {};
         const size_t at = in(Strings, offset);
         const size_t length = u16(at);
-        need(at + 2 + length);
+        need(at + 2, length);
         return std::string(reinterpret_cast<const char*>(&b_[at + 2]), length);
     }
 
@@ -114,7 +126,7 @@ public:
     std::string guidAt(int32_t offset) const {
         if (offset < 0) return {};
         const size_t at = in(GuidTable, offset);
-        need(at + 16);
+        need(at, 16);
         auto hex = [&](size_t from, size_t count, bool reversed) {
             static const char digits[] = "0123456789ABCDEF";
             std::string out;
@@ -151,15 +163,15 @@ public:
         const size_t functions = static_cast<uint32_t>(elements) & 0xFFFF;
         const size_t count = functions + (static_cast<uint32_t>(elements) >> 16);
         if (count == 0) return item;
-        const size_t records = static_cast<size_t>(i32(base + kInfoMembers));
-        const size_t recordsLength = static_cast<size_t>(i32(records));
+        const size_t records = position(i32(base + kInfoMembers));
+        const size_t recordsLength = position(i32(records));
         const size_t names = records + 4 + recordsLength + 4 * count;
         const size_t recordOffsets = names + 4 * count;
-        need(recordOffsets + 4 * count);
+        need(recordOffsets, 4 * count);
         for (size_t k = 0; k < count; ++k) {
-            const size_t record = records + 4 + static_cast<size_t>(i32(recordOffsets + 4 * k));
+            const size_t record = records + 4 + position(i32(recordOffsets + 4 * k));
             const size_t length = u16(record);
-            need(record + length);
+            need(record, length);
             Member m{names + 4 * k, 0, k < functions, {}};
             if (m.function) {
                 const int32_t flags = i32(record + kFuncFlags);
@@ -195,7 +207,7 @@ public:
             if (!seen.insert(offset).second) fail("custom data chain loops");
             const size_t at = in(CustomDataGuids, offset);
             const size_t guid = in(GuidTable, i32(at));
-            need(guid + 16);
+            need(guid, 16);
             const Mark mark = std::memcmp(&b_[guid], kLibraryNameKey, 16) == 0   ? Mark::name
                               : std::memcmp(&b_[guid], kLibraryHelpKey, 16) == 0 ? Mark::help
                                                                                   : Mark::none;
@@ -204,7 +216,7 @@ public:
             if (u16(data) == kVtBstr) {
                 const int32_t length = i32(data + 2);
                 if (length < 0) fail("bad custom text");
-                need(data + 6 + static_cast<size_t>(length));
+                need(data + 6, static_cast<size_t>(length));
                 e.text.assign(reinterpret_cast<const char*>(&b_[data + 6]), static_cast<size_t>(length));
                 e.isText = true;
             }
@@ -259,7 +271,7 @@ public:
     explicit Writer(Bytes& bytes) : Reader(bytes), w_(bytes) {}
 
     void put32(size_t at, int32_t value) {
-        need(at + 4);
+        need(at, 4);
         for (int k = 0; k < 4; ++k) w_[at + k] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * k));
     }
 
@@ -282,21 +294,23 @@ public:
     // it. A segment the library lacks starts behind the name segment.
     void append(Segment target, const Bytes& entries) {
         if (segmentOffset(target) < 0) {
-            put32(segmentEntry(target), segmentOffset(Names) + segmentLength(Names));
+            put32(segmentEntry(target), field(int64_t{segmentOffset(Names)} + segmentLength(Names)));
             put32(segmentEntry(target) + 4, 0);
         }
-        const size_t end = static_cast<size_t>(segmentOffset(target)) + static_cast<size_t>(segmentLength(target));
-        const int32_t shift = static_cast<int32_t>(entries.size());
+        const size_t start = position(segmentOffset(target)), length = position(segmentLength(target));
+        need(start, length);
+        const size_t end = start + length;
+        const int64_t shift = static_cast<int64_t>(entries.size());
         for (int t = 0; t < typeInfoCount(); ++t) {
             const size_t members = typeInfo(t) + kInfoMembers;
-            if (i32(members) >= 0 && static_cast<size_t>(i32(members)) >= end) put32(members, i32(members) + shift);
+            if (i32(members) >= 0 && static_cast<size_t>(i32(members)) >= end) put32(members, field(i32(members) + shift));
         }
         for (int s = 0; s < kSegments; ++s) {
             const size_t entry = segmentEntry(static_cast<Segment>(s));
             if (s != target && i32(entry) >= 0 && static_cast<size_t>(i32(entry)) >= end)
-                put32(entry, i32(entry) + shift);
+                put32(entry, field(i32(entry) + shift));
         }
-        put32(segmentEntry(target) + 4, segmentLength(target) + shift);
+        put32(segmentEntry(target) + 4, field(segmentLength(target) + shift));
         w_.insert(w_.begin() + static_cast<std::ptrdiff_t>(end), entries.begin(), entries.end());
     }
 
@@ -372,7 +386,7 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
     std::set<int32_t> replaced;
     std::map<std::string, int32_t> appended;
     Bytes entries;
-    int32_t count = library.i32(kHeaderNameCount), chars = library.i32(kHeaderNameChars);
+    int64_t count = library.i32(kHeaderNameCount), chars = library.i32(kHeaderNameChars);
     const int32_t segmentLength = library.segmentLength(Names);
     for (const Marked& p : pending) {
         const int32_t old = library.i32(p.name);
@@ -381,7 +395,7 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
         replaced.insert(old);
         auto found = appended.find(p.text);
         if (found == appended.end()) {
-            const int32_t offset = segmentLength + static_cast<int32_t>(entries.size());
+            const int32_t offset = Reader::field(segmentLength + static_cast<int64_t>(entries.size()));
             const int32_t flags = library.i32(oldEntry + 8) & 0xFF00;
             const int32_t word = static_cast<int32_t>(p.text.size()) | flags | static_cast<int32_t>(nameHash(p.text)) << 16;
             const size_t bucket = library.bucketSlot(word);
@@ -392,7 +406,7 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
             library.put32(bucket, offset);
             found = appended.emplace(p.text, offset).first;
             ++count;
-            chars += static_cast<int32_t>(p.text.size());
+            chars += static_cast<int64_t>(p.text.size());
         }
         library.put32(p.name, found->second);
     }
@@ -405,10 +419,10 @@ std::vector<Rename> applyLibraryNames(Bytes& bytes) {
         if (used.count(old)) continue;
         library.unlinkName(old);
         --count;
-        chars -= static_cast<int32_t>(library.nameAt(old).size());
+        chars -= static_cast<int64_t>(library.nameAt(old).size());
     }
-    library.put32(kHeaderNameCount, count);
-    library.put32(kHeaderNameChars, chars);
+    library.put32(kHeaderNameCount, Reader::field(count));
+    library.put32(kHeaderNameChars, Reader::field(chars));
     return renames;
 }
 

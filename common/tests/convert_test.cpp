@@ -30,6 +30,11 @@ TEST(Narrowing, InRangeKeepsValueAndOutOfRangeIsOverflow) {
     EXPECT_EQ(narrow<int16_t>(32767.4), 32767);
     EXPECT_EQ(errorOf([] { narrow<int16_t>(32767.5); }), errOverflow);
     EXPECT_EQ(errorOf([] { narrow<int32_t>(std::nan("")); }), errOverflow);
+    // 2^63 equals the 64-bit maximum once that is taken as a double, yet does not fit.
+    EXPECT_EQ(errorOf([] { narrow<int64_t>(9223372036854775808.0); }), errOverflow);
+    EXPECT_EQ(narrow<int64_t>(-9223372036854775808.0), INT64_MIN);
+    EXPECT_EQ(errorOf([] { narrow<uint32_t>(4294967295.5); }), errOverflow);
+    EXPECT_EQ(narrow<uint32_t>(4294967295.4), 4294967295u);
 }
 
 TEST(Long, UnsignedReadingsComeBackBitForBit) {
@@ -67,4 +72,7 @@ TEST(Hresults, RunTimeErrorsRoundTripAndOthersStayNegative) {
     EXPECT_EQ(errorFromHresult(static_cast<int32_t>(0x80004005u)), static_cast<int32_t>(0x80004005u));
     EXPECT_LT(errorFromHresult(static_cast<int32_t>(0x80004005u)), 0);
     EXPECT_EQ(hresultFromError(-2147467259), -2147467259);
+    // The control facility with no number is a failure like any other, never error 0.
+    EXPECT_EQ(errorFromHresult(static_cast<int32_t>(0x800A0000u)), static_cast<int32_t>(0x800A0000u));
+    EXPECT_EQ(hresultFromError(errorFromHresult(static_cast<int32_t>(0x800A0000u))), static_cast<int32_t>(0x800A0000u));
 }

@@ -195,3 +195,28 @@ TEST(LibraryNames, DamagedInputIsRefused) {
     library.resize(library.size() / 3);
     EXPECT_THROW(applyLibraryNames(library), FormatError);
 }
+
+// Fields of a library that, damaged, once led the tool to read or insert
+// outside the file or to overflow a count; each is refused now.
+TEST(LibraryNames, DamagedFieldsAreRefusedNotFollowed) {
+    const Bytes intact = probe("names_probe32.tlb");
+    auto field = [](const Bytes& b, size_t at) {
+        return static_cast<int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
+    };
+    auto put = [](Bytes& b, size_t at, int32_t value) {
+        for (int k = 0; k < 4; ++k) b[at + k] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * k));
+    };
+    const size_t typeInfoOffsets = 0x54 + ((field(intact, 0x14) & 0x100) ? 4 : 0);
+    const size_t directory = typeInfoOffsets + 4 * static_cast<size_t>(field(intact, 0x20));
+    const size_t names = directory + 16 * 7;
+    const size_t firstTypeInfo = static_cast<size_t>(field(intact, directory) + field(intact, typeInfoOffsets));
+
+    Bytes negativeMembers = intact;  // the members' records before the start of the file
+    put(negativeMembers, firstTypeInfo + 4, -4);
+    Bytes nameCount = intact;  // one more name would overflow the header's count
+    put(nameCount, 0x30, INT32_MAX);
+    Bytes nameSegment = intact;  // the name segment running past the end of the file
+    put(nameSegment, names + 4, static_cast<int32_t>(intact.size()));
+    for (Bytes* damaged : {&negativeMembers, &nameCount, &nameSegment})
+        EXPECT_THROW(applyLibraryNames(*damaged), FormatError);
+}

@@ -94,6 +94,7 @@ std::vector<std::uint32_t> spliceColumns(const std::vector<std::uint32_t>& left,
                                          const std::vector<std::uint32_t>& right, std::size_t width,
                                          std::size_t split) {
     std::vector<std::uint32_t> out = right;
+    if (width == 0) return out;  // a picture with no columns
     for (std::size_t at = 0; at < out.size() && at < left.size(); ++at)
         if (at % width < split) out[at] = left[at];
     return out;

@@ -26,6 +26,22 @@ TEST(Measure, SumsGiveTheWindowSize) {
     EXPECT_EQ(n.tipHeight(true), 26);
 }
 
+// An icon size near a Long's limits (IconSize takes any Long) is the
+// overflow error, never a wrapped size or position.
+TEST(Measure, SizesAndPositionsBeyondALongAreOverflow) {
+    Measure icon;
+    icon.addBlock(60, 16);
+    EXPECT_EQ(errorOf([&] { icon.addIcon(INT32_MAX); }), frame::errOverflow);
+    Measure wide;
+    wide.addBlock(INT32_MAX - 10, 16);
+    EXPECT_EQ(errorOf([&] { (void)wide.tipWidth(); }), frame::errOverflow);
+    EXPECT_EQ(errorOf([] { titlePosition(1, INT32_MAX, 17); }), frame::errOverflow);
+    EXPECT_EQ(errorOf([] { textPosition(false, 1, INT32_MIN, 0, 0); }), frame::errOverflow);
+    EXPECT_EQ(errorOf([] { textPosition(true, 1, INT32_MAX, 16, 17); }), frame::errOverflow);
+    EXPECT_EQ(errorOf([] { place({INT32_MIN + 5, 0}, 100, 40, 800, 600, true); }), frame::errOverflow);
+    EXPECT_EQ(errorOf([] { place({10, 10}, 100, INT32_MAX, 800, 600, true); }), frame::errOverflow);
+}
+
 TEST(Measure, OnlySpacesMakeABlankTitle) {
     EXPECT_TRUE(titleIsBlank(""));
     EXPECT_TRUE(titleIsBlank("   "));
@@ -188,6 +204,7 @@ TEST(Blend, TablesAndPixels) {
     EXPECT_EQ(t.scale(255, 50), 127);  // 2.55 * 50 is just below 127.5 in double
     EXPECT_EQ(t.scale(128, 70), 90);
     EXPECT_EQ(errorOf([&] { t.scale(10, 101); }), 9);
+    EXPECT_EQ(errorOf([&] { t.scale(256, 50); }), 9);  // past the table
 
     const std::uint32_t tip[3] = {0x00FF8001, 0x11223344, 0xFFFFFFFF};
     std::uint32_t bg[3] = {0xAA000000, 0x55667788, 0x00FFFFFF};

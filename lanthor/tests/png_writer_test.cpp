@@ -114,4 +114,5 @@ TEST(SpliceColumns, LeftColumnsFromTheFirstPictureTheRestFromTheSecond) {
     EXPECT_EQ(spliceColumns(a, b, 3, 2), (std::vector<std::uint32_t>{1, 2, 9, 4, 5, 12}));
     EXPECT_EQ(spliceColumns(a, b, 3, 0), b);
     EXPECT_EQ(spliceColumns(a, b, 3, 3), a);
+    EXPECT_EQ(spliceColumns(a, b, 0, 1), b);  // no columns to take, and no division by zero
 }

@@ -9,43 +9,53 @@
 
 namespace lanthor::layout {
 
+namespace {
+// Sums are taken wide and narrowed back with the overflow error.
+using Wide = std::int64_t;
+std::int32_t narrowed(Wide value) { return frame::narrow<std::int32_t>(value); }
+}  // namespace
+
 bool titleIsBlank(std::string_view title) {
     return title.find_first_not_of(' ') == std::string_view::npos;
 }
 
 void Measure::addBlock(std::int32_t width, std::int32_t height) {
-    textHeight += height;
+    textHeight = narrowed(Wide{textHeight} + height);
     textWidth = std::max(textWidth, width);
 }
 
 void Measure::addIcon(std::int32_t iconSize) {
-    textWidth += 25 + iconSize;
-    textHeight += iconSize;
+    const std::int32_t width = narrowed(Wide{textWidth} + 25 + iconSize);
+    textHeight = narrowed(Wide{textHeight} + iconSize);
+    textWidth = width;
 }
+
+std::int32_t Measure::tipWidth() const { return narrowed(Wide{textWidth} + 20); }
+std::int32_t Measure::tipHeight(bool titleBlank) const { return narrowed(Wide{textHeight} + (titleBlank ? 0 : 13)); }
 
 Placement place(Point cursor, std::int32_t tipWidth, std::int32_t tipHeight, double screenWidth,
                 double screenHeight, bool balloon) {
     Placement p;
     if (screenWidth < static_cast<double>(cursor.x) + tipWidth) {
         p.arrowX = balloon ? -kArrow : 0;
-        p.tipLeft = cursor.x - tipWidth;
+        p.tipLeft = narrowed(Wide{cursor.x} - tipWidth);
     } else {
         p.arrowX = balloon ? kArrow : 0;
-        p.tipLeft = cursor.x + 1;
+        p.tipLeft = narrowed(Wide{cursor.x} + 1);
     }
     const bool above = screenHeight < static_cast<double>(cursor.y) + tipHeight ||
-                       cursor.y - tipHeight - 20 >= 0;
+                       Wide{cursor.y} - tipHeight - 20 >= 0;
     if (above) {
         p.arrowY = balloon ? -kArrow : 0;
-        p.tipTop = cursor.y - tipHeight;
+        p.tipTop = narrowed(Wide{cursor.y} - tipHeight);
     } else {
         p.arrowY = balloon ? kArrow : 0;
-        p.tipTop = cursor.y + 1;
+        p.tipTop = narrowed(Wide{cursor.y} + 1);
     }
-    p.window.left = p.tipLeft - p.arrowX;
-    p.window.top = p.tipTop + p.arrowY;
-    p.window.right = p.window.left + tipWidth;
-    p.window.bottom = p.window.top + tipHeight + std::abs(p.arrowY);
+    p.window.left = narrowed(Wide{p.tipLeft} - p.arrowX);
+    p.window.top = narrowed(Wide{p.tipTop} + p.arrowY);
+    p.window.right = narrowed(Wide{p.window.left} + tipWidth);
+    p.window.bottom = narrowed(Wide{p.window.top} + tipHeight + std::abs(p.arrowY));
     return p;
 }
 
@@ -167,13 +177,12 @@ std::vector<std::uint32_t> gradient(std::uint32_t start, std::uint32_t end, std:
 
 TextPosition titlePosition(std::int32_t iconRef, std::int32_t iconSize, std::int32_t arrowAbove) {
     TextPosition p;
-    p.top = static_cast<std::int32_t>(
-        frame::roundHalfEven((iconRef != 0 ? iconSize / 2.0 : 0.0) + 1 + arrowAbove));
-    p.left = arrowAbove + 20;
+    p.top = frame::narrow<std::int32_t>((iconRef != 0 ? iconSize / 2.0 : 0.0) + 1 + arrowAbove);
+    p.left = narrowed(Wide{arrowAbove} + 20);
     if (iconRef != 0) {
-        p.left = iconSize + p.left;
+        p.left = narrowed(Wide{iconSize} + p.left);
     } else {
-        p.top += 5;
+        p.top = narrowed(Wide{p.top} + 5);
         p.left = 10;
     }
     return p;
@@ -184,9 +193,9 @@ TextPosition textPosition(bool hasTitle, std::int32_t iconRef, std::int32_t icon
     TextPosition p;
     const double base = hasTitle ? (iconRef != 0 ? iconSize : 3) + static_cast<double>(titleHeight)
                                  : titleHeight / 2.0 - 5;
-    p.top = static_cast<std::int32_t>(frame::roundHalfEven(base + arrowAbove));
-    if (!hasTitle && iconRef != 0) p.top += iconSize;
-    p.top += 5;
+    p.top = frame::narrow<std::int32_t>(base + arrowAbove);
+    if (!hasTitle && iconRef != 0) p.top = narrowed(Wide{p.top} + iconSize);
+    p.top = narrowed(Wide{p.top} + 5);
     p.left = 10;
     return p;
 }
@@ -201,7 +210,7 @@ void BlendTables::fill() {
 }
 
 std::uint8_t BlendTables::scale(std::uint32_t value, std::uint32_t percent) const {
-    if (percent > 100) frame::raise(frame::errSubscriptOutOfRange);
+    if (value > 255 || percent > 100) frame::raise(frame::errSubscriptOutOfRange);
     return scale_[value * 101 + percent];
 }
 

@@ -23,19 +23,21 @@ inline constexpr std::int32_t kArrow = 17;  // the balloon arrow's band and offs
 // Title trimmed of spaces (only spaces, as the host language trims) is empty.
 bool titleIsBlank(std::string_view title);
 
-// Sums of the measured blocks.
+// Sums of the measured blocks. A sum beyond a Long (an icon size near the
+// Long's limits) raises the overflow error (6), as the host language would.
 struct Measure {
     std::int32_t textWidth = 0, textHeight = 0;
     void addBlock(std::int32_t width, std::int32_t height);
     void addIcon(std::int32_t iconSize);  // beside the title
-    std::int32_t tipWidth() const { return textWidth + 20; }
-    std::int32_t tipHeight(bool titleBlank) const { return textHeight + (titleBlank ? 0 : 13); }
+    std::int32_t tipWidth() const;
+    std::int32_t tipHeight(bool titleBlank) const;
 };
 
 struct Placement {
     std::int32_t tipLeft = 0, tipTop = 0, arrowX = 0, arrowY = 0;
     Rect window;  // screen rectangle handed to SetWindowPos
 };
+// Raises the overflow error (6) for a coordinate beyond a Long.
 Placement place(Point cursor, std::int32_t tipWidth, std::int32_t tipHeight, double screenWidth,
                 double screenHeight, bool balloon);
 
@@ -46,11 +48,13 @@ struct RegionStep {
     Rect rect;  // [left, right) x [top, bottom)
     Mark mark;
 };
-// w is the window width, hw its height (tipHeight + |arrowY|).
+// w is the window width, hw its height (tipHeight + |arrowY|), both 0 or
+// more; arrowX and arrowY are place()'s.
 std::vector<RegionStep> balloonSteps(std::int32_t w, std::int32_t hw, std::int32_t arrowX,
                                      std::int32_t arrowY);
 
 // The steps applied to pixel masks, as the region calls would: 1 = inside.
+// w and hw are 0 or more; rowRuns takes a row y of the masks.
 struct Masks {
     std::int32_t width = 0, height = 0;
     std::vector<std::uint8_t> window, outline;  // row-major, row 0 at the top
@@ -77,6 +81,7 @@ std::uint32_t resolveColour(std::int32_t value, SysColour&& sysColour) {
 // even. n == 0 raises 11 (or 6 when the red values are equal).
 std::vector<std::uint32_t> gradient(std::uint32_t start, std::uint32_t end, std::int32_t n);
 
+// Both raise the overflow error (6) for a position beyond a Long.
 struct TextPosition {
     std::int32_t left = 0, top = 0;
     bool operator==(const TextPosition&) const = default;
@@ -86,12 +91,13 @@ TextPosition textPosition(bool hasTitle, std::int32_t iconRef, std::int32_t icon
                           std::int32_t titleHeight, std::int32_t arrowAbove);
 
 // Lookup tables of the blend: sum [a][b] = min(a + b, 255), scale [v][p] =
-// v / 100 * p rounded half to even.
+// v / 100 * p rounded half to even. sum and scaleUnchecked take channel
+// values 0 to 255 and a percentage 0 to 100 as they stand.
 class BlendTables {
 public:
     void fill();
     std::uint8_t sum(std::uint32_t a, std::uint32_t b) const { return sum_[a * 256 + b]; }
-    // Raises 9 for a percentage above 100.
+    // Raises 9 for a value above 255 or a percentage above 100.
     std::uint8_t scale(std::uint32_t value, std::uint32_t percent) const;
     std::uint8_t scaleUnchecked(std::uint32_t value, std::uint32_t percent) const {
         return scale_[value * 101 + percent];
