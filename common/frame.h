@@ -260,13 +260,10 @@ public:
     ObjectBase& operator=(const ObjectBase&) = delete;
 
 protected:
-    // The class as the base sees it: its interface and coclass, and its
-    // interface's type information (cached by the class).
+    // The class as the base sees it: its interface and coclass.
     struct ClassFacts {
         const IID* iid;
         const CLSID* clsid;
-        ComPtr<ITypeInfo> (*interfaceInfo)();
-        const char16_t* name;
     };
     ObjectBase(IDispatch* primary, const ClassFacts& facts);
     virtual ~ObjectBase();
@@ -293,8 +290,13 @@ private:
         HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
         ObjectBase& owner;
     };
+    // The interface's type information, looked up at the object's first
+    // dispatch call.
+    ITypeInfo* interfaceInfo();
+
     IDispatch* const primary_;
     const ClassFacts& facts_;
+    ComPtr<ITypeInfo> info_;
     Extras extras_{*this};
     std::atomic<ULONG> references_{1};
 };
@@ -396,12 +398,8 @@ private:
         }
     }
 
-    static ComPtr<ITypeInfo> interfaceInfo() {
-        static const ComPtr<ITypeInfo> info = module::typeInfo(__uuidof(Interface));
-        return info;
-    }
     static const ClassFacts& classFacts() {
-        static const ClassFacts facts{&__uuidof(Interface), &__uuidof(Coclass), &interfaceInfo, Derived::kName};
+        static const ClassFacts facts{&__uuidof(Interface), &__uuidof(Coclass)};
         return facts;
     }
 };

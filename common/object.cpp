@@ -33,6 +33,11 @@ ULONG ObjectBase::release() {
     return left;
 }
 
+ITypeInfo* ObjectBase::interfaceInfo() {
+    if (!info_) info_ = module::typeInfo(*facts_.iid);
+    return info_.get();
+}
+
 HRESULT ObjectBase::typeInfoCount(UINT* count) {
     if (!count) return E_POINTER;
     *count = 1;
@@ -43,27 +48,28 @@ HRESULT ObjectBase::typeInfo(UINT index, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    ComPtr<ITypeInfo> found = facts_.interfaceInfo();
+    ITypeInfo* found = interfaceInfo();
     if (!found) return TYPE_E_ELEMENTNOTFOUND;
-    *info = found.detach();
+    found->AddRef();
+    *info = found;
     return S_OK;
 }
 
 HRESULT ObjectBase::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
-    ComPtr<ITypeInfo> info = facts_.interfaceInfo();
+    ITypeInfo* info = interfaceInfo();
     if (!info) return TYPE_E_ELEMENTNOTFOUND;
     return info->GetIDsOfNames(names, count, ids);
 }
 
 HRESULT ObjectBase::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                            UINT* argumentError) {
-    ComPtr<ITypeInfo> info = facts_.interfaceInfo();
+    ITypeInfo* info = interfaceInfo();
     if (!info) return TYPE_E_ELEMENTNOTFOUND;
     ComPtr<IDispatch> keepAlive(primary_);
     // Members catch their own errors; what is left (memory for the argument
     // adapter) must not cross into the host.
     try {
-        return invokeThroughTypeInfo(info.get(), primary_, id, flags, params, result, exception, argumentError);
+        return invokeThroughTypeInfo(info, primary_, id, flags, params, result, exception, argumentError);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {

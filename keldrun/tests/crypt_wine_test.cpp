@@ -114,8 +114,10 @@ LRESULT CALLBACK hostWindow(HWND window, UINT message, WPARAM wparam, LPARAM lpa
         return 0;
     }
     if (message == WM_TIMER && g_reentry) {
-        if (g_reentry->timerTicks++ == 0) g_reentry->timer = decode(g_reentry->crypt, text(encode(g_reentry->crypt, u"tick")));
+        // Stopped first: the calls below pump messages, and a slow machine
+        // would otherwise see the next tick inside them.
         KillTimer(window, wparam);
+        if (g_reentry->timerTicks++ == 0) g_reentry->timer = decode(g_reentry->crypt, text(encode(g_reentry->crypt, u"tick")));
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     thunk_x86::Block fromText{};
     try {
         fromText = thunk_x86::decodeTemplate(hex);
-    } catch (const std::invalid_argument&) {
+    } catch (const thunk_x86::MalformedTemplate&) {
         decoded = false;
     }
     const bool digits = std::all_of(hex.begin(), hex.end(), [](unsigned char c) { return std::isxdigit(c); });
