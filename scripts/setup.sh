@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on Debian 12 (idempotent).
 set -euo pipefail
 packages=(cmake make mingw-w64 wine wine32 wine64 libwine-dev xvfb x11-utils googletest imagemagick procps
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev ccache)
 missing=()
 dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; missing=(update); }
 for p in "${packages[@]}"; do

@@ -33,9 +33,12 @@ windows_suite() {
         ctest --test-dir "$root/build/$config" --output-on-failure --timeout 600
     ) > "$root/build/test-$config.log" 2>&1
 }
+# Displays: FRAME_DISPLAY_NUMBER (91 unless set) for the fresh-prefix run, the next two for the
+# suites, so that two checkouts can run their suites at once with numbers 10 apart.
+display=${FRAME_DISPLAY_NUMBER:-91}
 sanitize_suite "${1:-}" & sanitize=$!
-windows_suite x86 93 & x86=$!
-windows_suite x64 94 & x64=$!
+windows_suite x86 $((display + 2)) & x86=$!
+windows_suite x64 $((display + 3)) & x64=$!
 wait $sanitize || status=1
 wait $x86 || status=1
 wait $x64 || status=1
