@@ -299,7 +299,6 @@ TEST_F(ToolTipWine, TransparencyBlendsThePaintedTooltipWithTheScreenBehindIt) {
     GetWindowRect(window, &r);
     // 40 % yellow over 60 % green, channel by channel, rounded half to even.
     layout::BlendTables tables;
-    tables.fill();
     std::uint32_t background = 0x00008000, tooltip = 0x00FFFF00;  // as DIB pixels: 0xRRGGBB
     layout::blend(tables, &background, &tooltip, 1, 40);
     const COLORREF expected = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
