@@ -157,7 +157,10 @@ bool Tooltip::createAndShow(const PhaseMark& mark) {
     const TipGeometry geometry{window, windowRect, place.arrowX, place.arrowY, alpha_};
     HDC picture = painter_.compose(w, h, look, geometry, titleText_, bodyText_, mark);
     if (!picture) return false;
-    ShowWindow(window, SW_SHOWNOACTIVATE);
+    // Shown without the dialog class's erasing and frame painting: every
+    // pixel they would draw is covered by the copy that follows at once.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     if (mark) mark("show");
     frame::WindowDc dc(window);
     BitBlt(dc.get(), 0, 0, w, h, picture, 0, 0, SRCCOPY);
