@@ -56,11 +56,11 @@ HICON TipPainter::iconOf(std::int32_t iconRef, std::int32_t iconSize) {
     if (iconRef < 1 || iconRef > 3) return reinterpret_cast<HICON>(static_cast<LONG_PTR>(iconRef));
     const std::int32_t key = iconRef * 2 + (iconSize < 25 ? 0 : 1);
     if (key != stockKey_) {
-        char folder[256] = {};
-        const UINT length = GetSystemDirectoryA(folder, 255);
-        const std::string file = std::string(folder, length < 256 ? length : 0) + "\\comctl32.dll";
+        char file[256 + sizeof("\\comctl32.dll")] = {};
+        const UINT length = GetSystemDirectoryA(file, 255);
+        lstrcpyA(file + (length < 256 ? length : 0), "\\comctl32.dll");
         HICON large = nullptr, small = nullptr;
-        ExtractIconExA(file.c_str(), iconRef, &large, &small, 1);
+        ExtractIconExA(file, iconRef, &large, &small, 1);
         frame::UniqueIcon largeIcon(large), smallIcon(small);
         stockIcon_ = iconSize < 25 ? std::move(smallIcon) : std::move(largeIcon);
         stockKey_ = key;
