@@ -101,6 +101,11 @@ protected:
         tip->put_DelayTime(delay);
         tip->put_KillTime(kill);
     }
+    // A ShowToolTip while the tooltip shows only removes it; the next one arms again.
+    void removeShown() {
+        ASSERT_EQ(show(u"", u""), S_OK);
+        quick();
+    }
     HWND showAt(int x, int y) {
         pointAt(x, y);
         if (!pumpUntil([] { return findTip() && IsWindowVisible(findTip()); })) return nullptr;
@@ -320,9 +325,7 @@ TEST_F(ToolTipWine, EachShowOfOneObjectPaintsItsOwnPictureAtItsOwnSize) {
     ASSERT_NE(window, nullptr);
     RECT wide{};
     GetWindowRect(window, &wide);
-    ASSERT_EQ(show(u"", u""), S_OK);  // removes
-
-    quick();
+    removeShown();
     ASSERT_EQ(show(u"", u"x", 0, 40), S_OK);
     window = showAt(210, 310);
     ASSERT_NE(window, nullptr);
@@ -342,10 +345,9 @@ TEST_F(ToolTipWine, EachShowOfOneObjectPaintsItsOwnPictureAtItsOwnSize) {
         wrong += screenPixel(r.left + c, r.bottom - 2) != layout::dibPixel(background & 0xFFFFFF);
     }
     EXPECT_EQ(wrong, 0);
-    ASSERT_EQ(show(u"", u""), S_OK);
 
     // A picture fill without a picture fills nothing: black, as a new buffer is.
-    quick();
+    removeShown();
     tip->put_BackStyle(TTPict);
     ASSERT_EQ(show(u"", u""), S_OK);
     window = showAt(220, 320);
@@ -458,9 +460,7 @@ TEST_F(ToolTipWine, ShadowSetsOnlyTheDropShadowBitOfTheDialogClass) {
     ASSERT_NE(window, nullptr);
     const DWORD withShadow = GetClassLongA(window, GCL_STYLE);
     EXPECT_TRUE(withShadow & CS_DROPSHADOW);
-    ASSERT_EQ(show(u"", u""), S_OK);
-
-    quick();
+    removeShown();
     tip->put_Shadow(VARIANT_FALSE);
     ASSERT_EQ(show(u"Shadow", u"off"), S_OK);
     window = showAt(232, 292);
