@@ -91,7 +91,7 @@ private:
     frame::UniqueRegion buildShape(std::int32_t w, std::int32_t h, const TipLook& look, const TipGeometry& geometry);
     void paint(const TipLook& look, const TipGeometry& geometry, std::int32_t w, HRGN outline,
                const std::string& title, const std::string& text, const PhaseMark& marked);
-    HDC blendWithScreen(std::int32_t w, std::int32_t h, const TipGeometry& geometry, const PhaseMark& mark);
+    HDC blendWithScreen(std::int32_t w, std::int32_t h, const TipGeometry& geometry, const PhaseMark& marked);
     HICON iconOf(std::int32_t iconRef, std::int32_t iconSize);
 
     Canvas buffer_;  // the painted tooltip

@@ -1,6 +1,5 @@
 #include "lanthor/tooltips/tooltip.h"
 
-
 #include "common/convert.h"
 #include "common/frame.h"
 #include "common/text.h"
