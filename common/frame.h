@@ -247,8 +247,14 @@ T requiredValue(const T* argument) {
 
 // ---------------------------------------------------------------- objects
 
-HRESULT invokeThroughTypeInfo(ITypeInfo* info, void* instance, DISPID id, WORD flags, DISPPARAMS* params,
-                              VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
+// IDispatch of an interface from tables built once from its type information
+// (common/dispatch.cpp): the dispatcher kept in `slot`, built at its first use.
+struct Dispatcher;
+const Dispatcher* dispatcherOf(std::atomic<const Dispatcher*>& slot, const IID& iid);
+ITypeInfo* dispatchTypeInfo(const Dispatcher& dispatcher);
+HRESULT dispatchIdsOfNames(const Dispatcher& dispatcher, LPOLESTR* names, UINT count, DISPID* ids);
+HRESULT dispatchInvoke(const Dispatcher& dispatcher, IDispatch* instance, DISPID id, WORD flags, DISPPARAMS* params,
+                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError);
 
 // What every object shares, compiled once for all classes rather than once
 // per class: the reference count, QueryInterface's identity rules, IDispatch
@@ -264,6 +270,7 @@ protected:
     struct ClassFacts {
         const IID* iid;
         const CLSID* clsid;
+        mutable std::atomic<const Dispatcher*> dispatcher{nullptr};
     };
     ObjectBase(IDispatch* primary, const ClassFacts& facts);
     virtual ~ObjectBase();
@@ -290,13 +297,10 @@ private:
         HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
         ObjectBase& owner;
     };
-    // The interface's type information, looked up at the object's first
-    // dispatch call.
-    ITypeInfo* interfaceInfo();
+    const Dispatcher* dispatcher() const { return dispatcherOf(facts_.dispatcher, *facts_.iid); }
 
     IDispatch* const primary_;
     const ClassFacts& facts_;
-    ComPtr<ITypeInfo> info_;
     Extras extras_{*this};
     std::atomic<ULONG> references_{1};
 };

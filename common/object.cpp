@@ -1,7 +1,6 @@
 // The part of every object that does not depend on its class.
 #include "common/frame.h"
 
-#include <new>
 
 namespace frame {
 
@@ -33,11 +32,6 @@ ULONG ObjectBase::release() {
     return left;
 }
 
-ITypeInfo* ObjectBase::interfaceInfo() {
-    if (!info_) info_ = module::typeInfo(*facts_.iid);
-    return info_.get();
-}
-
 HRESULT ObjectBase::typeInfoCount(UINT* count) {
     if (!count) return E_POINTER;
     *count = 1;
@@ -48,33 +42,23 @@ HRESULT ObjectBase::typeInfo(UINT index, ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    ITypeInfo* found = interfaceInfo();
+    const Dispatcher* found = dispatcher();
     if (!found) return TYPE_E_ELEMENTNOTFOUND;
-    found->AddRef();
-    *info = found;
+    *info = dispatchTypeInfo(*found);
+    (*info)->AddRef();
     return S_OK;
 }
 
 HRESULT ObjectBase::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
-    ITypeInfo* info = interfaceInfo();
-    if (!info) return TYPE_E_ELEMENTNOTFOUND;
-    return info->GetIDsOfNames(names, count, ids);
+    const Dispatcher* found = dispatcher();
+    return found ? dispatchIdsOfNames(*found, names, count, ids) : TYPE_E_ELEMENTNOTFOUND;
 }
 
 HRESULT ObjectBase::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                            UINT* argumentError) {
-    ITypeInfo* info = interfaceInfo();
-    if (!info) return TYPE_E_ELEMENTNOTFOUND;
-    ComPtr<IDispatch> keepAlive(primary_);
-    // Members catch their own errors; what is left (memory for the argument
-    // adapter) must not cross into the host.
-    try {
-        return invokeThroughTypeInfo(info, primary_, id, flags, params, result, exception, argumentError);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    const Dispatcher* found = dispatcher();
+    return found ? dispatchInvoke(*found, primary_, id, flags, params, result, exception, argumentError)
+                 : TYPE_E_ELEMENTNOTFOUND;
 }
 
 // The embedded part's interfaces lead back to the object.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Registers both builds of every library in the project's prefix.
+# Registers both builds of every library in the project's prefix (the 64-bit one only, on a machine
+# that runs no 32-bit programs).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env.sh"
@@ -13,6 +14,6 @@ register() {
     sleep 1
     frame_wine_system "$arch" regsvr32.exe /s "$(winepath -w "$dll")"
 }
-for arch in x86 x64; do
+for arch in $FRAME_ARCHS; do
     for dll in "$root/dist/$arch"/*.dll; do register "$arch" "$dll"; done
 done

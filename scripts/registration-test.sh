@@ -18,7 +18,7 @@ snapshot() {
 }
 snapshot before
 fail=0
-for arch in x86 x64; do
+for arch in $FRAME_ARCHS; do
     for dll in "$root/dist/$arch"/*.dll; do
         name=$(basename "$dll" .dll)
         if frame_wine_system "$arch" regsvr32.exe /s "$(winepath -w "$dll")"; then echo "ok   register $arch $name"; else echo "FAIL register $arch $name"; fail=1; fi
@@ -26,10 +26,10 @@ for arch in x86 x64; do
 done
 snapshot registered
 for lib in Sondrel Keldrun Lanthor; do
-    [ -f "$root/dist/x86/$lib.dll" ] || continue
+    [ -f "$root/dist/x64/$lib.dll" ] || continue
     if grep -q "^\[HKEY_LOCAL_MACHINE\\\\Software\\\\Classes\\\\$lib\." "$work/registered.txt"; then echo "ok   $lib ProgIDs written"; else echo "FAIL $lib ProgIDs missing"; fail=1; fi
 done
-for arch in x86 x64; do
+for arch in $FRAME_ARCHS; do
     for dll in "$root/dist/$arch"/*.dll; do frame_wine_system "$arch" regsvr32.exe /u /s "$(winepath -w "$dll")" || { echo "FAIL unregister $dll"; fail=1; }; done
 done
 snapshot after

@@ -8,6 +8,31 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 FRAME_DISPLAY_NUMBER="${FRAME_DISPLAY_NUMBER:-91}"
 export DISPLAY=":$FRAME_DISPLAY_NUMBER"
 
+# The architectures whose Windows programs this machine runs. Some kernels are
+# built or started without 32-bit support (the 32-bit loader then fails with
+# "Exec format error"): there only the 64-bit loader can run, and Debian's
+# `wine` and `wineboot` scripts, which prefer the 32-bit loader whenever it is
+# installed, are sent to the 64-bit one.
+if [ -z "${FRAME_ARCHS:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then FRAME_ARCHS="x86 x64"; else FRAME_ARCHS="x64"; fi
+fi
+export FRAME_ARCHS
+if [ "$FRAME_ARCHS" = x64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    shim="$FRAME_ROOT/build/wine64-only"
+    if [ ! -x "$shim/wine-stable" ]; then
+        mkdir -p "$shim"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$shim/wine.new"
+        chmod +x "$shim/wine.new"
+        cp "$shim/wine.new" "$shim/wine-stable.new"
+        mv "$shim/wine.new" "$shim/wine"
+        mv "$shim/wine-stable.new" "$shim/wine-stable"
+    fi
+    case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+fi
+# Whether an architecture's programs run here: frame_runs_arch x86|x64
+frame_runs_arch() { [[ " $FRAME_ARCHS " == *" $1 "* ]]; }
+
 frame_display_up() {
     xdpyinfo >/dev/null 2>&1 && return 0
     if [ -f "/tmp/.X$FRAME_DISPLAY_NUMBER-lock" ] && ! kill -0 "$(tr -d ' ' < "/tmp/.X$FRAME_DISPLAY_NUMBER-lock")" 2>/dev/null; then

@@ -99,6 +99,8 @@ MessageBoxCapture::MessageBoxCapture() : previous_(t_capture) {
     hook_.reset(SetWindowsHookExW(WH_CBT, &MessageBoxCapture::hook, nullptr, GetCurrentThreadId()));
 }
 
+size_t MessageBoxCapture::boxesSoFar() { return t_capture ? t_capture->boxes_.size() : 0; }
+
 MessageBoxCapture::~MessageBoxCapture() {
     hook_.reset();
     t_capture = previous_;

@@ -34,6 +34,8 @@ public:
 
     const std::vector<CapturedBox>& boxes() const { return boxes_; }
     void clear() { boxes_.clear(); }
+    // How many boxes the thread's innermost capture has seen so far (0 without one).
+    static size_t boxesSoFar();
 
 private:
     static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);

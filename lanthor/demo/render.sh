@@ -4,6 +4,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$root/scripts/wine-env.sh"
 frame_wine_up
-program=$root/build/x86/lanthor/demo/lanthor_render_tooltip.exe
-wine "$program" "$(winepath -w "$root/dist/x86/Lanthor.dll")" "$(winepath -w "$root/docs/tooltip.png")" 2> >(grep -v '^[0-9a-f]*:fixme:' >&2)
+arch=x86
+frame_runs_arch x86 || arch=x64
+program=$root/build/$arch/lanthor/demo/lanthor_render_tooltip.exe
+wine "$program" "$(winepath -w "$root/dist/$arch/Lanthor.dll")" "$(winepath -w "$root/docs/tooltip.png")" 2> >(grep -v '^[0-9a-f]*:fixme:' >&2)
 echo "docs/tooltip.png written"

@@ -1,6 +1,9 @@
 #include "common/testing/error_of.h"
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "common/errors.h"
 #include "lanthor/tooltips/layout.h"
 
@@ -195,7 +198,6 @@ TEST(TextPositions, Text) {
 
 TEST(Blend, TablesAndPixels) {
     BlendTables t;
-    t.fill();
     EXPECT_EQ(t.sum(200, 100), 255);
     EXPECT_EQ(t.sum(20, 30), 50);
     EXPECT_EQ(t.scale(255, 100), 255);
@@ -227,9 +229,68 @@ TEST(Blend, TablesAndPixels) {
 
 TEST(Blend, AboveAHundredChangesNothing) {
     BlendTables t;
-    t.fill();
     const std::uint32_t tip[1] = {0xFFFFFF};
     std::uint32_t bg[1] = {0x123456};
     EXPECT_EQ(errorOf([&] { blend(t, bg, tip, 1, 101); }), 9);
     EXPECT_EQ(bg[0], 0x123456u);
+    blend(t, bg, tip, 1, 30);
+    EXPECT_EQ(errorOf([&] { t.prepare(-1); }), 9);
+    EXPECT_EQ(t.alpha(), 30);  // a refused opacity leaves the rows it had
+}
+
+// One object through opacities in turn, as one tooltip shows again and again:
+// each blend sees the rows of its own opacity, never those of the one before.
+TEST(Blend, RowsFollowEachNewOpacity) {
+    BlendTables t;
+    for (const std::int32_t alpha : {40, 70, 70, 40, 0, 100, 1, 99}) {
+        t.prepare(alpha);
+        ASSERT_EQ(t.alpha(), alpha);
+        int wrong = 0;
+        for (std::uint32_t v = 0; v < 256; ++v) {
+            wrong += t.tooltipShare(v) != BlendTables::scale(v, static_cast<std::uint32_t>(alpha));
+            wrong += t.backgroundShare(v) != BlendTables::scale(v, static_cast<std::uint32_t>(100 - alpha));
+        }
+        EXPECT_EQ(wrong, 0) << alpha;
+        const std::uint32_t tip = 0x00C86432;
+        std::uint32_t bg = 0x7F0A141E;
+        blend(t, &bg, &tip, 1, alpha);
+        std::uint32_t expected = 0x7F000000;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const std::uint32_t sum = BlendTables::scale(0x00C86432 >> shift & 0xFF, alpha) +
+                                      BlendTables::scale(0x0A141E >> shift & 0xFF, 100 - alpha);
+            expected |= std::min(sum, 255u) << shift;
+        }
+        EXPECT_EQ(bg, expected) << alpha;
+    }
+}
+
+// The gradient's lines as pixels: column by column or row by row, in DIB
+// order (red in the third byte), within the width and height given, never
+// past the last colour, and each row `stride` pixels on.
+TEST(Gradient, FillsColumnsOrRowsAsOnePixelLines) {
+    EXPECT_EQ(dibPixel(0x00332211), 0x00112233u);
+    const std::vector<std::uint32_t> colours{0x0000FF, 0x00FF00, 0xFF0000};  // red, green, blue
+    constexpr std::uint32_t kUntouched = 0xDEADBEEF, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
+    struct Case {
+        bool horizontal;
+        std::int32_t w, h;
+        std::vector<std::uint32_t> rows;  // stride 4, 3 rows
+    };
+    const std::uint32_t U = kUntouched;
+    const Case cases[] = {
+        {true, 2, 3, {kRed, kGreen, U, U, kRed, kGreen, U, U, kRed, kGreen, U, U}},
+        {true, 4, 1, {kRed, kGreen, kBlue, U, U, U, U, U, U, U, U, U}},  // three lines for four columns
+        {false, 3, 3, {kRed, kRed, kRed, U, kGreen, kGreen, kGreen, U, kBlue, kBlue, kBlue, U}},
+        {false, 1, 2, {kRed, U, U, U, kGreen, U, U, U, U, U, U, U}},
+        {true, 0, 3, std::vector<std::uint32_t>(12, U)},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint32_t> pixels(12, kUntouched);
+        fillGradient(pixels.data(), 4, c.w, c.h, colours, c.horizontal);
+        EXPECT_EQ(pixels, c.rows) << c.horizontal << " " << c.w << " x " << c.h;
+    }
+    std::vector<std::uint32_t> pixels(12, kUntouched);
+    fillGradient(pixels.data(), 4, 4, 3, {0x0000FF}, false);  // one line: only the first row
+    EXPECT_EQ(pixels[3], kRed);
+    EXPECT_EQ(pixels[4], kUntouched);
 }

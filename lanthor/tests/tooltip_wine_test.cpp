@@ -101,6 +101,11 @@ protected:
         tip->put_DelayTime(delay);
         tip->put_KillTime(kill);
     }
+    // A ShowToolTip while the tooltip shows only removes it; the next one arms again.
+    void removeShown() {
+        ASSERT_EQ(show(u"", u""), S_OK);
+        quick();
+    }
     HWND showAt(int x, int y) {
         pointAt(x, y);
         if (!pumpUntil([] { return findTip() && IsWindowVisible(findTip()); })) return nullptr;
@@ -299,11 +304,70 @@ TEST_F(ToolTipWine, TransparencyBlendsThePaintedTooltipWithTheScreenBehindIt) {
     GetWindowRect(window, &r);
     // 40 % yellow over 60 % green, channel by channel, rounded half to even.
     layout::BlendTables tables;
-    tables.fill();
     std::uint32_t background = 0x00008000, tooltip = 0x00FFFF00;  // as DIB pixels: 0xRRGGBB
     layout::blend(tables, &background, &tooltip, 1, 40);
     const COLORREF expected = RGB((background >> 16) & 0xFF, (background >> 8) & 0xFF, background & 0xFF);
     EXPECT_EQ(screenPixel(r.right - 3, r.bottom - 3), expected);
+}
+
+// One object shows a wide tooltip, then narrower ones (its drawing buffers
+// are kept from show to show, at the largest size yet): each picture is its
+// own, gradient columns and blend by its own width, nothing left of the one
+// before, and the window exactly the measured size however small.
+TEST_F(ToolTipWine, EachShowOfOneObjectPaintsItsOwnPictureAtItsOwnSize) {
+    quick();
+    tip->put_BackStyle(TTGdtH);
+    tip->put_GradientColorStart(kRed);
+    tip->put_GradientColorEnd(kBlue);
+    tip->put_TextColor(0);
+    ASSERT_EQ(show(u"A wide title for a wide tooltip", u"one\r\ntwo\r\nthree\r\nfour", 0, 40), S_OK);
+    HWND window = showAt(200, 300);
+    ASSERT_NE(window, nullptr);
+    RECT wide{};
+    GetWindowRect(window, &wide);
+    removeShown();
+    ASSERT_EQ(show(u"", u"x", 0, 40), S_OK);
+    window = showAt(210, 310);
+    ASSERT_NE(window, nullptr);
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    ASSERT_LT(w, wide.right - wide.left);
+    ASSERT_LT(h, wide.bottom - wide.top);
+    // The row above the bottom outline: 40 % of each gradient column over the target.
+    const auto colours = layout::gradient(kRed, kBlue, w);
+    layout::BlendTables tables;
+    int wrong = 0;
+    for (int c = 1; c < w - 1; ++c) {
+        std::uint32_t background = layout::dibPixel(kTargetColour);
+        const std::uint32_t tooltip = layout::dibPixel(colours[c]);
+        layout::blend(tables, &background, &tooltip, 1, 40);
+        wrong += screenPixel(r.left + c, r.bottom - 2) != layout::dibPixel(background & 0xFFFFFF);
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // A picture fill without a picture fills nothing: black, as a new buffer is.
+    removeShown();
+    tip->put_BackStyle(TTPict);
+    ASSERT_EQ(show(u"", u""), S_OK);
+    window = showAt(220, 320);
+    ASSERT_NE(window, nullptr);
+    GetWindowRect(window, &r);
+    EXPECT_EQ(screenPixel(r.right - 3, r.bottom - 3), RGB(0, 0, 0));
+    EXPECT_EQ(screenPixel(r.left + 2, r.top + 2), RGB(0, 0, 0));
+    // Its width is the bold space's and 20, with no minimum a framed window would have.
+    ComPtr<IFontDisp> fontDisp;
+    ASSERT_EQ(tip->get_Font(fontDisp.put()), S_OK);
+    ComPtr<IFont> font;
+    ASSERT_EQ(fontDisp->QueryInterface(IID_IFont, font.putVoid()), S_OK);
+    font->put_Bold(TRUE);
+    HFONT handle = nullptr;
+    font->get_hFont(&handle);
+    frame::WindowDc screen(nullptr);
+    frame::SelectedObject selected(screen.get(), handle);
+    RECT space{0, 0, 0, 0};
+    DrawTextA(screen.get(), " ", 1, &space, DT_CALCRECT);
+    EXPECT_EQ(r.right - r.left, space.right + 20);
 }
 
 TEST_F(ToolTipWine, KillTimeDestroysTheTooltipOnceAndTheNextShowOnlyRemovesIt) {
@@ -396,9 +460,7 @@ TEST_F(ToolTipWine, ShadowSetsOnlyTheDropShadowBitOfTheDialogClass) {
     ASSERT_NE(window, nullptr);
     const DWORD withShadow = GetClassLongA(window, GCL_STYLE);
     EXPECT_TRUE(withShadow & CS_DROPSHADOW);
-    ASSERT_EQ(show(u"", u""), S_OK);
-
-    quick();
+    removeShown();
     tip->put_Shadow(VARIANT_FALSE);
     ASSERT_EQ(show(u"Shadow", u"off"), S_OK);
     window = showAt(232, 292);

@@ -108,40 +108,6 @@ std::vector<RegionStep> balloonSteps(std::int32_t w, std::int32_t hw, std::int32
     return steps;
 }
 
-Masks applySteps(std::int32_t w, std::int32_t hw, const std::vector<RegionStep>& steps) {
-    Masks m;
-    m.width = w;
-    m.height = hw;
-    m.window.assign(static_cast<std::size_t>(w) * hw, 1);
-    m.outline.assign(static_cast<std::size_t>(w) * hw, 0);
-    for (const RegionStep& s : steps) {
-        const auto& from = s.mark == Mark::O ? m.window : m.outline;
-        auto result = from;
-        const std::int32_t l = std::max(0, std::min(s.rect.left, s.rect.right));
-        const std::int32_t r = std::min(w, std::max(s.rect.left, s.rect.right));
-        const std::int32_t t = std::max(0, std::min(s.rect.top, s.rect.bottom));
-        const std::int32_t b = std::min(hw, std::max(s.rect.top, s.rect.bottom));
-        for (std::int32_t y = t; y < b; ++y)
-            for (std::int32_t x = l; x < r; ++x) result[y * w + x] = 0;
-        (s.mark == Mark::O ? m.outline : m.window) = std::move(result);
-    }
-    return m;
-}
-
-std::vector<Span> rowRuns(const Masks& masks, std::int32_t y, bool window) {
-    std::vector<Span> runs;
-    const auto& mask = window ? masks.window : masks.outline;
-    std::int32_t x = 0;
-    while (x < masks.width) {
-        while (x < masks.width && !mask[y * masks.width + x]) ++x;
-        if (x == masks.width) break;
-        const std::int32_t first = x;
-        while (x < masks.width && mask[y * masks.width + x]) ++x;
-        runs.push_back({first, x});
-    }
-    return runs;
-}
-
 namespace {
 struct Channels {
     float red, green, blue;
@@ -200,32 +166,45 @@ TextPosition textPosition(bool hasTitle, std::int32_t iconRef, std::int32_t icon
     return p;
 }
 
-void BlendTables::fill() {
-    for (std::uint32_t a = 0; a < 256; ++a)
-        for (std::uint32_t b = 0; b < 256; ++b) sum_[a * 256 + b] = static_cast<std::uint8_t>(std::min(a + b, 255u));
-    for (std::uint32_t v = 0; v < 256; ++v)
-        for (std::uint32_t p = 0; p <= 100; ++p)
-            scale_[v * 101 + p] =
-                static_cast<std::uint8_t>(frame::roundHalfEven(v / 100.0 * p));
-}
-
-std::uint8_t BlendTables::scale(std::uint32_t value, std::uint32_t percent) const {
+std::uint8_t BlendTables::scale(std::uint32_t value, std::uint32_t percent) {
     if (value > 255 || percent > 100) frame::raise(frame::errSubscriptOutOfRange);
-    return scale_[value * 101 + percent];
+    return static_cast<std::uint8_t>(frame::roundHalfEven(value / 100.0 * percent));
 }
 
-void blend(const BlendTables& tables, std::uint32_t* background, const std::uint32_t* tooltip,
-           std::size_t count, std::int32_t alpha) {
+void BlendTables::prepare(std::int32_t alpha) {
     if (alpha < 0 || alpha > 100) frame::raise(frame::errSubscriptOutOfRange);
-    const auto p = static_cast<std::uint32_t>(alpha), q = 100 - p;
+    if (alpha == alpha_) return;
+    for (std::uint32_t v = 0; v < 256; ++v) {
+        tooltip_[v] = scale(v, static_cast<std::uint32_t>(alpha));
+        background_[v] = scale(v, static_cast<std::uint32_t>(100 - alpha));
+    }
+    alpha_ = alpha;
+}
+
+void blend(BlendTables& tables, std::uint32_t* background, const std::uint32_t* tooltip, std::size_t count,
+           std::int32_t alpha) {
+    tables.prepare(alpha);
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t bg = background[k], tip = tooltip[k];
         std::uint32_t out = bg & 0xFF000000u;
-        for (int shift = 0; shift < 24; shift += 8) {
-            const std::uint32_t b = (bg >> shift) & 0xFF, t = (tip >> shift) & 0xFF;
-            out |= static_cast<std::uint32_t>(tables.sum(tables.scaleUnchecked(b, q), tables.scaleUnchecked(t, p))) << shift;
-        }
+        for (int shift = 0; shift < 24; shift += 8)
+            out |= static_cast<std::uint32_t>(BlendTables::sum(tables.backgroundShare(bg >> shift),
+                                                               tables.tooltipShare(tip >> shift)))
+                   << shift;
         background[k] = out;
+    }
+}
+
+void fillGradient(std::uint32_t* pixels, std::int32_t stride, std::int32_t w, std::int32_t h,
+                  const std::vector<std::uint32_t>& colours, bool horizontal) {
+    const auto lines = static_cast<std::int32_t>(colours.size());
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * stride;
+        if (horizontal) {
+            for (std::int32_t x = 0; x < w && x < lines; ++x) row[x] = dibPixel(colours[x]);
+        } else if (y < lines) {
+            std::fill(row, row + w, dibPixel(colours[y]));
+        }
     }
 }
 

@@ -90,28 +90,43 @@ TextPosition titlePosition(std::int32_t iconRef, std::int32_t iconSize, std::int
 TextPosition textPosition(bool hasTitle, std::int32_t iconRef, std::int32_t iconSize,
                           std::int32_t titleHeight, std::int32_t arrowAbove);
 
-// Lookup tables of the blend: sum [a][b] = min(a + b, 255), scale [v][p] =
-// v / 100 * p rounded half to even. sum and scaleUnchecked take channel
-// values 0 to 255 and a percentage 0 to 100 as they stand.
+// The blend's lookup rows for one opacity p: the tooltip's share of a channel
+// value v is round(v / 100 * p), the background's round(v / 100 * (100 - p)),
+// rounded half to even in double precision; a blended channel is the two
+// shares summed, at most 255. The rows are filled again only for a new p.
 class BlendTables {
 public:
-    void fill();
-    std::uint8_t sum(std::uint32_t a, std::uint32_t b) const { return sum_[a * 256 + b]; }
-    // Raises 9 for a value above 255 or a percentage above 100.
-    std::uint8_t scale(std::uint32_t value, std::uint32_t percent) const;
-    std::uint8_t scaleUnchecked(std::uint32_t value, std::uint32_t percent) const {
-        return scale_[value * 101 + percent];
-    }
+    // Raises 9 for a percentage outside 0 to 100, before changing anything.
+    void prepare(std::int32_t alpha);
+    std::int32_t alpha() const { return alpha_; }  // -1 before the first
+    std::uint8_t tooltipShare(std::uint32_t value) const { return tooltip_[value & 0xFF]; }
+    std::uint8_t backgroundShare(std::uint32_t value) const { return background_[value & 0xFF]; }
+
+    // One entry as the rows hold it; raises 9 for a value above 255 or a percentage above 100.
+    static std::uint8_t scale(std::uint32_t value, std::uint32_t percent);
+    static std::uint8_t sum(std::uint32_t a, std::uint32_t b) { return static_cast<std::uint8_t>(a + b < 255 ? a + b : 255); }
 
 private:
-    std::array<std::uint8_t, 256 * 256> sum_{};
-    std::array<std::uint8_t, 256 * 101> scale_{};
+    std::int32_t alpha_ = -1;
+    std::array<std::uint8_t, 256> tooltip_{}, background_{};
 };
 
 // background := tooltip * alpha% + background * (100 - alpha)%, channel by
-// channel through the tables; the fourth byte of background stays as read.
-// Raises 9 (before changing anything) when alpha is above 100.
-void blend(const BlendTables& tables, std::uint32_t* background, const std::uint32_t* tooltip,
-           std::size_t count, std::int32_t alpha);
+// channel through the rows (prepared for alpha here); the fourth byte of
+// background stays as read. Raises 9 (before changing anything) when alpha is
+// outside 0 to 100.
+void blend(BlendTables& tables, std::uint32_t* background, const std::uint32_t* tooltip, std::size_t count,
+           std::int32_t alpha);
+
+// 0x00BBGGRR as a 32-bit DIB pixel, 0x00RRGGBB.
+inline std::uint32_t dibPixel(std::uint32_t colour) {
+    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+}
+
+// The gradient's lines (gradient() colours) as a pen of one pixel draws them
+// into w x h top-down pixels, `stride` to a row: column x (horizontal) or row
+// y (vertical) in colour x or y. Lines past the colours are left alone.
+void fillGradient(std::uint32_t* pixels, std::int32_t stride, std::int32_t w, std::int32_t h,
+                  const std::vector<std::uint32_t>& colours, bool horizontal);
 
 }  // namespace lanthor::layout

@@ -1,5 +1,6 @@
 #include "lanthor/tooltips/tip_painter.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -47,57 +48,25 @@ frame::UniqueRegion rectRegion(const layout::Rect& r) {
 
 std::int32_t arrowAbove(std::int32_t arrowY) { return arrowY > 0 ? arrowY : 0; }
 
-// A stock icon of the system's comctl32, or the client's own icon handle.
-class TipIcon {
-public:
-    TipIcon(std::int32_t iconRef, std::int32_t iconSize) {
-        if (iconRef >= 1 && iconRef <= 3) {
-            char folder[256] = {};
-            const UINT length = GetSystemDirectoryA(folder, 255);
-            const std::string file = std::string(folder, length < 256 ? length : 0) + "\\comctl32.dll";
-            HICON large = nullptr, small = nullptr;
-            ExtractIconExA(file.c_str(), iconRef, &large, &small, 1);
-            frame::UniqueIcon largeIcon(large), smallIcon(small);
-            owned_ = iconSize < 25 ? std::move(smallIcon) : std::move(largeIcon);
-            icon_ = owned_.get();
-        } else {
-            icon_ = reinterpret_cast<HICON>(static_cast<LONG_PTR>(iconRef));
-        }
-    }
-    HICON get() const { return icon_; }
-
-private:
-    frame::UniqueIcon owned_;
-    HICON icon_ = nullptr;
-};
-
-// 32-bit bottom-up lines of w pixels, h of them.
-BITMAPINFO dibInfo(std::int32_t w, std::int32_t h) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
-// A w x h picture of a source DC, read as bottom-up 32-bit pixels.
-std::vector<std::uint32_t> readPixels(HDC like, HDC source, std::int32_t w, std::int32_t h) {
-    frame::UniqueDc dc(CreateCompatibleDC(like));
-    frame::UniqueBitmap bitmap(CreateCompatibleBitmap(like, w, h));
-    {
-        frame::SelectedObject selected(dc.get(), bitmap.get());
-        BitBlt(dc.get(), 0, 0, w, h, source, 0, 0, SRCCOPY);
-    }
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-    BITMAPINFO info = dibInfo(w, h);
-    GetDIBits(dc.get(), bitmap.get(), 0, h, pixels.data(), &info, DIB_RGB_COLORS);
-    return pixels;
-}
-
 }  // namespace
+
+// A stock icon is read from the system's comctl32 once and kept while the
+// same one is asked for again: reading it is a good part of a show.
+HICON TipPainter::iconOf(std::int32_t iconRef, std::int32_t iconSize) {
+    if (iconRef < 1 || iconRef > 3) return reinterpret_cast<HICON>(static_cast<LONG_PTR>(iconRef));
+    const std::int32_t key = iconRef * 2 + (iconSize < 25 ? 0 : 1);
+    if (key != stockKey_) {
+        char file[256 + sizeof("\\comctl32.dll")] = {};
+        const UINT length = GetSystemDirectoryA(file, 255);
+        lstrcpyA(file + (length < 256 ? length : 0), "\\comctl32.dll");
+        HICON large = nullptr, small = nullptr;
+        ExtractIconExA(file, iconRef, &large, &small, 1);
+        frame::UniqueIcon largeIcon(large), smallIcon(small);
+        stockIcon_ = iconSize < 25 ? std::move(smallIcon) : std::move(largeIcon);
+        stockKey_ = key;
+    }
+    return stockIcon_.get();
+}
 
 COLORREF resolveColour(std::int32_t value) {
     return layout::resolveColour(value, [](std::int32_t index) { return GetSysColor(index); });
@@ -115,43 +84,46 @@ void TipPainter::measure(std::string& text, bool isTitle, IFontDisp* font, std::
     if (isTitle && iconRef != 0) sums.addIcon(iconSize);
 }
 
-HDC TipPainter::obtainBuffer(std::int32_t w, std::int32_t h) {
-    const bool tooSmall = bufferDc_ && (bufferWidth_ < w || bufferHeight_ < h);
-    const bool wanted = !bufferDc_ && w > 0 && h > 0;
-    if (!tooSmall && !wanted) return bufferDc_.get();
-    releaseBuffer();
-    frame::UniqueDc display = displayDc();
-    if (!display) return nullptr;
-    frame::UniqueDc dc(CreateCompatibleDC(display.get()));
-    frame::UniqueBitmap bitmap(CreateCompatibleBitmap(display.get(), w, h));
-    if (!dc || !bitmap) return nullptr;
-    bufferPrevious_ = SelectObject(dc.get(), bitmap.get());
-    bufferDc_ = std::move(dc);
-    bufferBitmap_ = std::move(bitmap);
-    bufferWidth_ = w;
-    bufferHeight_ = h;
-    return bufferDc_.get();
+bool Canvas::make(std::int32_t w, std::int32_t h) {
+    if (pixels_ && width_ >= w && height_ >= h) return true;
+    release();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    frame::UniqueDc dc(CreateCompatibleDC(nullptr));
+    frame::UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dc || !bitmap || !bits) return false;
+    previous_ = SelectObject(dc.get(), bitmap.get());
+    dc_ = std::move(dc);
+    bitmap_ = std::move(bitmap);
+    pixels_ = static_cast<std::uint32_t*>(bits);
+    width_ = w;
+    height_ = h;
+    return true;
 }
 
-void TipPainter::releaseBuffer() {
-    if (bufferDc_ && bufferPrevious_) SelectObject(bufferDc_.get(), bufferPrevious_);
-    bufferPrevious_ = nullptr;
-    bufferBitmap_.reset();
-    bufferDc_.reset();
-    bufferWidth_ = bufferHeight_ = 0;
+void Canvas::release() {
+    if (dc_ && previous_) SelectObject(dc_.get(), previous_);
+    previous_ = nullptr;
+    pixels_ = nullptr;
+    width_ = height_ = 0;
+    bitmap_.reset();
+    dc_.reset();
 }
 
-void TipPainter::compose(HDC dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                         const TipLook& look, const TipGeometry& geometry, const std::string& title,
-                         const std::string& text, const PhaseMark& mark) {
-    auto marked = [&](const char* phase) { if (mark) mark(phase); };
-    tables_.fill();
-    marked("tables");
+HDC TipPainter::compose(std::int32_t w, std::int32_t h, const TipLook& look, const TipGeometry& geometry,
+                        const std::string& title, const std::string& text, const PhaseMark& mark) {
+    const PhaseMark marked = [&](const char* phase) { if (mark) mark(phase); };
+    if (w <= 0 || h <= 0 || !buffer_.make(w, h)) return nullptr;
     frame::UniqueRegion outline = buildShape(w, h, look, geometry);
     marked("shape");
-    paint(dc, look, geometry, outline.get(), title, text);
-    marked("paint");
-    blendWithScreen(dc, x, y, w, h, geometry, mark);
+    paint(look, geometry, w, outline.get(), title, text, marked);
+    return blendWithScreen(w, h, geometry, marked);
 }
 
 frame::UniqueRegion TipPainter::buildShape(std::int32_t w, std::int32_t h, const TipLook& look,
@@ -167,13 +139,14 @@ frame::UniqueRegion TipPainter::buildShape(std::int32_t w, std::int32_t h, const
         else
             CombineRgn(window.get(), outline.get(), scratch.get(), RGN_DIFF);
     }
-    // From here on the window owns its region.
-    if (SetWindowRgn(geometry.window, window.get(), TRUE)) window.release();
+    // From here on the window owns its region. It is not shown yet: nothing to redraw.
+    if (SetWindowRgn(geometry.window, window.get(), FALSE)) window.release();
     return outline;
 }
 
-void TipPainter::paint(HDC dc, const TipLook& look, const TipGeometry& geometry, HRGN outline,
-                       const std::string& title, const std::string& text) {
+void TipPainter::paint(const TipLook& look, const TipGeometry& geometry, std::int32_t w, HRGN outline,
+                       const std::string& title, const std::string& text, const PhaseMark& marked) {
+    HDC dc = buffer_.dc();
     RECT client{};
     GetClientRect(geometry.window, &client);
     switch (look.backStyle) {
@@ -183,6 +156,8 @@ void TipPainter::paint(HDC dc, const TipLook& look, const TipGeometry& geometry,
             break;
         }
         case 4: {
+            // Unfilled, the buffer shows black, as a new one would.
+            PatBlt(dc, 0, 0, client.right, client.bottom, BLACKNESS);
             if (!look.picture) break;
             frame::ComPtr<IPicture> picture;
             if (FAILED(look.picture->QueryInterface(IID_IPicture, picture.putVoid()))) break;
@@ -199,75 +174,69 @@ void TipPainter::paint(HDC dc, const TipLook& look, const TipGeometry& geometry,
             *look.gradientStart = static_cast<std::int32_t>(resolveColour(*look.gradientStart));
             *look.gradientEnd = static_cast<std::int32_t>(resolveColour(*look.gradientEnd));
             const bool horizontal = look.backStyle == 2;
-            const std::int32_t n = horizontal ? client.right : client.bottom;
             const auto colours = layout::gradient(static_cast<std::uint32_t>(*look.gradientStart),
-                                                  static_cast<std::uint32_t>(*look.gradientEnd), n);
-            for (std::int32_t i = 0; i <= n; ++i) {
-                frame::UniquePen pen(CreatePen(PS_SOLID, 1, colours[i]));
-                frame::SelectedObject selected(dc, pen.get());
-                if (horizontal) {
-                    MoveToEx(dc, client.left + i, client.top, nullptr);
-                    LineTo(dc, client.left + i, client.bottom);
-                } else {
-                    MoveToEx(dc, client.left, client.top + i, nullptr);
-                    LineTo(dc, client.right, client.top + i);
-                }
-            }
+                                                  static_cast<std::uint32_t>(*look.gradientEnd),
+                                                  horizontal ? client.right : client.bottom);
+            // One-pixel lines from the client's corner, written straight into the pixels.
+            GdiFlush();
+            layout::fillGradient(buffer_.pixels(), buffer_.stride(), client.right, client.bottom, colours, horizontal);
             break;
         }
     }
+    marked("fill");
     {
         frame::UniqueBrush brush(CreateSolidBrush(resolveColour(look.textColor)));
         FrameRgn(dc, outline, brush.get(), 1, 1);
     }
+    marked("outline");
     SetBkMode(dc, TRANSPARENT);
     const std::int32_t above = arrowAbove(geometry.arrowY);
     if (look.iconRef != 0) {
-        TipIcon icon(look.iconRef, look.iconSize);
-        if (icon.get())
-            DrawIconEx(dc, 12, 8 + above, icon.get(), look.iconSize, look.iconSize, 0, nullptr, DI_NORMAL);
+        if (HICON icon = iconOf(look.iconRef, look.iconSize))
+            DrawIconEx(dc, 12, 8 + above, icon, look.iconSize, look.iconSize, 0, nullptr, DI_NORMAL);
     }
+    marked("icon");
     const bool hasTitle = !layout::titleIsBlank(title);
     auto drawBlock = [&](const std::string& block, bool isTitle) {
         WorkingFont working(dc, look.font, isTitle);
-        SIZE size = blockSize(dc, block);
-        layout::TextPosition at;
-        if (isTitle) {
-            at = layout::titlePosition(look.iconRef, look.iconSize, above);
-        } else {
-            size = blockSize(dc, title);
-            at = layout::textPosition(hasTitle, look.iconRef, look.iconSize, size.cy, above);
-        }
+        // The text's rectangle takes the title's size measured in the text's
+        // font; DT_NOCLIP draws the text whole either way.
+        const SIZE size = blockSize(dc, title);
+        const layout::TextPosition at = isTitle ? layout::titlePosition(look.iconRef, look.iconSize, above)
+                                                : layout::textPosition(hasTitle, look.iconRef, look.iconSize,
+                                                                       size.cy, above);
         RECT r{at.left, at.top, at.left + size.cx, at.top + size.cy};
         SetTextColor(dc, resolveColour(look.textColor));
         DrawTextA(dc, block.data(), static_cast<int>(block.size()), &r, DT_NOCLIP);
     };
     drawBlock(title, true);
     drawBlock(text, false);
+    marked("text");
 }
 
-void TipPainter::blendWithScreen(HDC dc, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
-                                 const TipGeometry& geometry, const PhaseMark& mark) {
-    auto marked = [&](const char* phase) { if (mark) mark(phase); };
-    frame::UniqueBitmap captured;
+HDC TipPainter::blendWithScreen(std::int32_t w, std::int32_t h, const TipGeometry& geometry,
+                                const PhaseMark& marked) {
+    tables_.prepare(geometry.alpha);  // an opacity above 100 ends the show here
+    // Fully opaque, the blend gives the painted tooltip: nothing behind is needed.
+    if (geometry.alpha == 100) return buffer_.dc();
+    if (!behind_.make(w, h)) return nullptr;
     {
+        // In bands of at most 64 Ki pixels: under Wine a screen read much past
+        // half a megabyte costs ten times what the same pixels cost in bands.
         frame::WindowDc screen(nullptr);
-        frame::UniqueDc copy(CreateCompatibleDC(screen.get()));
-        captured.reset(CreateCompatibleBitmap(screen.get(), w, h));
-        frame::SelectedObject selected(copy.get(), captured.get());
-        BitBlt(copy.get(), 0, 0, w, h, screen.get(), geometry.screenRect.left, geometry.screenRect.top, SRCCOPY);
+        const std::int32_t band = std::max<std::int32_t>(1, 65536 / w);
+        for (std::int32_t y = 0; y < h; y += band)
+            BitBlt(behind_.dc(), 0, y, w, std::min(band, h - y), screen.get(), geometry.screenRect.left,
+                   geometry.screenRect.top + y, SRCCOPY);
     }
-    frame::UniqueDc captureDc(CreateCompatibleDC(nullptr));
-    frame::SelectedObject capturedSelected(captureDc.get(), captured.get());
+    GdiFlush();
     marked("capture");
-    const std::vector<std::uint32_t> tooltip = readPixels(dc, dc, w, h);
-    std::vector<std::uint32_t> background = readPixels(dc, captureDc.get(), w, h);
-    marked("read");
-    layout::blend(tables_, background.data(), tooltip.data(), background.size(), geometry.alpha);
+    for (std::int32_t y = 0; y < h; ++y)
+        layout::blend(tables_, behind_.pixels() + static_cast<std::ptrdiff_t>(y) * behind_.stride(),
+                      buffer_.pixels() + static_cast<std::ptrdiff_t>(y) * buffer_.stride(), static_cast<std::size_t>(w),
+                      geometry.alpha);
     marked("blend");
-    BITMAPINFO info = dibInfo(w, h);
-    SetDIBitsToDevice(dc, x, y, w, h, 0, 0, 0, h, background.data(), &info, DIB_RGB_COLORS);
-    marked("write");
+    return behind_.dc();
 }
 
 }  // namespace lanthor

@@ -1,7 +1,5 @@
 #include "lanthor/tooltips/tooltip.h"
 
-#include <cstdlib>
-
 #include "common/convert.h"
 #include "common/frame.h"
 #include "common/text.h"
@@ -11,7 +9,6 @@ namespace lanthor {
 namespace {
 
 constexpr UINT_PTR kTimerId = 1;
-constexpr UINT kSetWindowPosFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 
 Address addressOf(HWND window) { return reinterpret_cast<Address>(window); }
 
@@ -44,27 +41,11 @@ void TipProperties::reset() {
     gradientColorEnd = static_cast<std::int32_t>(0x80000001u);
 }
 
-bool TipWindow::live() const {
-    if (!live_ || !IsWindow(handle_)) return false;
-    if (GetWindowThreadProcessId(handle_, nullptr) != GetCurrentThreadId()) return false;
-    if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(handle_, GWLP_HINSTANCE)) != frame::module::instance())
-        return false;
-    char name[32] = {};
-    GetWindowTextA(handle_, name, sizeof(name));
-    return std::string_view(name) == kTipName;
-}
-
-void TipWindow::destroy() {
-    if (live()) DestroyWindow(handle_);
-    live_ = false;
-}
-
 Tooltip::Tooltip(void* callbackObject) : subclasser_(callbackObject) { properties.reset(); }
 
 Tooltip::~Tooltip() {
     subclasses().stopAll();
     killTimer();
-    painter_.releaseBuffer();
     tipWindow_.destroy();
 }
 
@@ -84,7 +65,7 @@ void Tooltip::showToolTip(HWND window, std::u16string_view title, std::u16string
 
     if (tipWindow_.handle()) {
         killTimer();
-        tipWindow_.forget();
+        tipWindow_.adopt(nullptr);
         return;
     }
     timer_.arm();
@@ -132,7 +113,7 @@ void Tooltip::carryOut(const TipActions& actions) {
         if (timerWindow_ == targetWindow_) timerWindow_ = nullptr;
     }
     if (actions.forgetTip)
-        tipWindow_.forget();
+        tipWindow_.adopt(nullptr);
     else if (actions.destroyTip)
         tipWindow_.destroy();
     if (actions.resetProperties) properties.reset();
@@ -140,33 +121,27 @@ void Tooltip::carryOut(const TipActions& actions) {
 
 bool Tooltip::createAndShow(const PhaseMark& mark) {
     const layout::Point cursor = timer_.cursorPos();
+    const bool balloon = properties.toolTipStyle == 1;
+    const layout::Placement place = layout::place(cursor, tipWidth_, tipHeight_, GetSystemMetrics(SM_CXSCREEN),
+                                                  GetSystemMetrics(SM_CYSCREEN), balloon);
+    // Made borderless where it goes, at its size: no frame to take off and no
+    // move afterwards. A retry after a failed show replaces the window it left.
     std::int32_t creationData = 0;
-    // A retry after a failed show replaces the window it left.
-    tipWindow_.adopt(CreateWindowExA(WS_EX_TOOLWINDOW, kTipClass, kTipName, 0, cursor.x, cursor.y, tipWidth_,
-                                     tipHeight_, nullptr, nullptr, frame::module::instance(), &creationData));
+    tipWindow_.adopt(CreateWindowExA(WS_EX_TOOLWINDOW, kTipClass, kTipName, WS_POPUP, place.window.left,
+                                     place.window.top, place.window.right - place.window.left,
+                                     place.window.bottom - place.window.top, nullptr, nullptr,
+                                     frame::module::instance(), &creationData));
     const HWND window = tipWindow_.handle();
     if (!window) return false;
-
-    const bool balloon = properties.toolTipStyle == 1;
-    const layout::Placement place =
-        layout::place(cursor, tipWidth_, tipHeight_, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), balloon);
-    GetWindowLongA(window, GWL_STYLE);
-    SetWindowLongA(window, GWL_STYLE, 0);
-    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
-    if (!SetWindowPos(window, nullptr, place.window.left, place.window.top, tipWidth_,
-                      tipHeight_ + std::abs(place.arrowY), kSetWindowPosFlags))
-        return false;
     // The dialog class is shared by the whole process: only the shadow bit is ours to change.
     const DWORD classStyle = GetClassLongA(window, GCL_STYLE);
-    SetClassLongA(window, GCL_STYLE,
-                  properties.shadow ? classStyle | CS_DROPSHADOW : classStyle & ~static_cast<DWORD>(CS_DROPSHADOW));
+    const DWORD wanted = properties.shadow ? classStyle | CS_DROPSHADOW : classStyle & ~static_cast<DWORD>(CS_DROPSHADOW);
+    if (wanted != classStyle) SetClassLongA(window, GCL_STYLE, wanted);
 
     RECT windowRect{};
     GetWindowRect(window, &windowRect);
     const std::int32_t w = windowRect.right - windowRect.left, h = windowRect.bottom - windowRect.top;
     if (mark) mark("window");
-    HDC buffer = painter_.obtainBuffer(w, h);
-    if (!buffer) return false;
     TipLook look;
     look.style = properties.toolTipStyle;
     look.backStyle = properties.backStyle;
@@ -179,18 +154,15 @@ bool Tooltip::createAndShow(const PhaseMark& mark) {
     look.font = properties.font.get();
     look.picture = properties.picture.get();
     const TipGeometry geometry{window, windowRect, place.arrowX, place.arrowY, alpha_};
-    try {
-        painter_.compose(buffer, 0, 0, w, h, look, geometry, titleText_, bodyText_, mark);
-    } catch (...) {
-        painter_.releaseBuffer();
-        throw;
-    }
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    {
-        frame::WindowDc dc(window);
-        BitBlt(dc.get(), 0, 0, w, h, buffer, 0, 0, SRCCOPY);
-        painter_.releaseBuffer();
-    }
+    HDC picture = painter_.compose(w, h, look, geometry, titleText_, bodyText_, mark);
+    if (!picture) return false;
+    // Shown without the dialog class's erasing and frame painting: every
+    // pixel they would draw is covered by the copy that follows at once.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    if (mark) mark("show");
+    frame::WindowDc dc(window);
+    BitBlt(dc.get(), 0, 0, w, h, picture, 0, 0, SRCCOPY);
     if (mark) mark("copy");
     return true;
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/com.h"
+#include "common/window.h"
 #include "lanthor/tooltips/tip_painter.h"
 #include "lanthor/tooltips/tip_timer.h"
 #include "lanthor/tooltips/window_subclasser.h"
@@ -33,35 +34,6 @@ struct TipProperties {
 
     // Every property back at its default, a new font included; Picture is kept.
     void reset();
-};
-
-// The tooltip window's handle. It stays stored after the window is destroyed
-// (the next ShowToolTip looks at it), but destroying it again reaches a
-// window only while the handle still names this object's own tooltip.
-class TipWindow {
-public:
-    TipWindow() = default;
-    TipWindow(const TipWindow&) = delete;
-    TipWindow& operator=(const TipWindow&) = delete;
-    ~TipWindow() { destroy(); }
-
-    void adopt(HWND window) {
-        destroy();
-        handle_ = window;
-        live_ = window != nullptr;
-    }
-    void destroy();
-    void forget() {
-        destroy();
-        handle_ = nullptr;
-    }
-    HWND handle() const { return handle_; }
-    // The window is ours and not yet destroyed.
-    bool live() const;
-
-private:
-    HWND handle_ = nullptr;
-    bool live_ = false;
 };
 
 // The tooltip window's class and name.
@@ -98,7 +70,9 @@ private:
     WindowSubclasser subclasser_;
     TipTimer timer_;
     TipPainter painter_;
-    TipWindow tipWindow_;
+    // Stays stored after the window is gone (the next ShowToolTip looks at
+    // it), yet reaches only this object's own tooltip window.
+    frame::OwnedWindow tipWindow_;
     HWND targetWindow_ = nullptr;
     HWND timerWindow_ = nullptr;  // the window whose timer 1 is ours
     std::string titleText_, bodyText_;

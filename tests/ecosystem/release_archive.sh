@@ -53,25 +53,25 @@ same() {  # snapshot snapshot what
 
 # The script hosts register their own type library when first run: that happens before the snapshots.
 echo 'WScript.Echo ""' > "$work/first.vbs"
-for arch in x86 x64; do frame_wine_system "$arch" cscript.exe //nologo "$(winepath -w "$work/first.vbs")" >/dev/null; done
+for arch in $FRAME_ARCHS; do frame_wine_system "$arch" cscript.exe //nologo "$(winepath -w "$work/first.vbs")" >/dev/null; done
 snapshot 'HKLM\Software\Classes' machine-before
 # Windows always has the per-user classes key; a new prefix of this platform may not.
 frame_wine_system x64 reg.exe add 'HKCU\Software\Classes' /f >/dev/null
 snapshot 'HKCU\Software\Classes' user-before
-for arch in x86 x64; do
+for arch in $FRAME_ARCHS; do
     if run_cmd "$arch" register.cmd && [ "$(grep -c '^Registered ' "$work/cmd.txt")" -eq "$(libraries "$arch")" ]; then
         ok "$arch register.cmd registered $(libraries "$arch") libraries"
     else bad "$arch register.cmd"; fi
 done
-for arch in x86 x64; do check_script_examples "$arch" "$folder/examples"; done
-for arch in x86 x64; do
+for arch in $FRAME_ARCHS; do check_script_examples "$arch" "$folder/examples"; done
+for arch in $FRAME_ARCHS; do
     run_cmd "$arch" unregister.cmd && [ "$(grep -c '^Unregistered ' "$work/cmd.txt")" -eq "$(libraries "$arch")" ] &&
         ok "$arch unregister.cmd" || bad "$arch unregister.cmd"
 done
 snapshot 'HKLM\Software\Classes' machine-after
 same machine-before machine-after "unregister.cmd removed every machine-wide key register.cmd wrote"
 
-for arch in x86 x64; do run_cmd "$arch" register.cmd /user >/dev/null || bad "$arch register.cmd /user"; done
+for arch in $FRAME_ARCHS; do run_cmd "$arch" register.cmd /user >/dev/null || bad "$arch register.cmd /user"; done
 snapshot 'HKCU\Software\Classes' user-registered
 snapshot 'HKLM\Software\Classes' machine-user
 same machine-before machine-user "register.cmd /user wrote nothing machine-wide"
@@ -79,12 +79,12 @@ while read -r progid; do
     grep -qF "[HKEY_CURRENT_USER\\Software\\Classes\\$progid\\CLSID]" "$work/user-registered.txt" &&
         ok "$progid registered for the user" || bad "$progid not registered for the user"
 done < <(sed -n 's/.*progid="\([^"]*\)".*/\1/p' "$folder"/x86/*.manifest "$folder"/x64/*.manifest | sort -u)
-for arch in x86 x64; do run_cmd "$arch" unregister.cmd /user >/dev/null || bad "$arch unregister.cmd /user"; done
+for arch in $FRAME_ARCHS; do run_cmd "$arch" unregister.cmd /user >/dev/null || bad "$arch unregister.cmd /user"; done
 snapshot 'HKCU\Software\Classes' user-after
 same user-before user-after "unregister.cmd /user removed every per-user key register.cmd /user wrote"
 
 status=0
-run_cmd x86 register.cmd /everyone >/dev/null || status=$?
+run_cmd x64 register.cmd /everyone >/dev/null || status=$?
 snapshot 'HKCU\Software\Classes' user-unknown
 [ "$status" -eq 2 ] && grep -q "Usage" "$work/cmd.txt" && cmp -s "$work/user-before.txt" "$work/user-unknown.txt" &&
     ok "an unknown option prints the usage and registers nothing" || bad "register.cmd /everyone (exit $status)"

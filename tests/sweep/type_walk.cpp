@@ -55,6 +55,7 @@ Member readMember(ITypeInfo* info, const FUNCDESC& function) {
     Member member;
     member.id = function.memid;
     member.invokeKind = static_cast<WORD>(function.invkind);
+    member.vtableOffset = function.oVft;
     std::vector<BSTR> names(static_cast<size_t>(function.cParams) + 1, nullptr);
     UINT count = 0;
     info->GetNames(function.memid, names.data(), static_cast<UINT>(names.size()), &count);
@@ -162,6 +163,16 @@ std::vector<Library> librariesUnderTest() {
     return libraries;
 }
 
+std::vector<Member> membersOf(IDispatch* object) {
+    ComPtr<ITypeInfo> info, vtableView;
+    HREFTYPE reference = 0;
+    if (FAILED(object->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put())) ||
+        FAILED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &reference)) ||
+        FAILED(info->GetRefTypeInfo(reference, vtableView.put())))
+        return {};
+    return readInterface(vtableView.get());
+}
+
 ComPtr<IDispatch> create(const Library& library, const Class& cls) {
     return frame::createFromDll<IDispatch>(library.path.c_str(), cls.clsid);
 }
@@ -222,6 +233,8 @@ Outcome invoke(IDispatch* object, const Member& member, const std::vector<Varian
         out.number = exception.scode ? frame::errorFromHresult(exception.scode) : exception.wCode;
     out.description = description.str();
     out.boxes = capture.boxes();
+    for (size_t k = 0; k < values.size(); ++k)
+        if (byReference[k]) out.references.push_back(variables[k]);
     return out;
 }
 

@@ -27,6 +27,7 @@ struct Member {
     WORD invokeKind = 0;  // DISPATCH_METHOD, DISPATCH_PROPERTYGET, ...
     std::vector<Parameter> parameters;  // without the result
     VARTYPE result = VT_EMPTY;
+    SHORT vtableOffset = 0;  // the member's slot in the interface, in bytes
     bool windowHandle(size_t index) const;
 };
 
@@ -48,6 +49,9 @@ Library readLibrary(const std::string& path);
 // Each library the tests were given in SWEEP_LIBRARIES (paths separated by '|').
 std::vector<Library> librariesUnderTest();
 
+// The members of an object's own interface, as its type information gives them.
+std::vector<Member> membersOf(IDispatch* object);
+
 // A new object of the class, straight from the library's class factory.
 frame::ComPtr<IDispatch> create(const Library& library, const Class& cls);
 
@@ -63,6 +67,7 @@ struct Outcome {
     int32_t number = 0;  // the error's number, from the exception information
     std::u16string description;
     std::vector<frame::testing::CapturedBox> boxes;  // message boxes shown, each dismissed
+    std::vector<frame::Variant> references;  // the variables passed by reference, after the call
 };
 
 // Calls the member with the arguments in call order; those marked go by
