@@ -22,11 +22,13 @@ if [ "$FRAME_ARCHS" = x64 ]; then
     shim="$FRAME_ROOT/build/wine64-only"
     if [ ! -x "$shim/wine-stable" ]; then
         mkdir -p "$shim"
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$shim/wine.new"
-        chmod +x "$shim/wine.new"
-        cp "$shim/wine.new" "$shim/wine-stable.new"
-        mv "$shim/wine.new" "$shim/wine"
-        mv "$shim/wine-stable.new" "$shim/wine-stable"
+        # Names of this shell's own: the suites source this at the same time.
+        loader=$(mktemp "$shim/.wine.XXXXXX") stable=$(mktemp "$shim/.wine-stable.XXXXXX")
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' | tee "$loader" > "$stable"
+        chmod +x "$loader" "$stable"
+        mv -f "$loader" "$shim/wine"
+        mv -f "$stable" "$shim/wine-stable"
+        unset loader stable
     fi
     case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
 fi

@@ -211,6 +211,18 @@ TEST_F(SubclassTableTest, AddingTwiceReusingFreedSlotsAndMessageZero) {
     EXPECT_TRUE(entry(0).beforeTable.empty());
 }
 
+TEST_F(SubclassTableTest, AMessageAddedAgainIntoAFreedSlotIsRemovedByOneDelete) {
+    table.start(1);
+    table.addMsg(1, 0x113, MSG_AFTER);
+    table.addMsg(1, 0x200, MSG_AFTER);
+    table.delMsg(1, 0x113, MSG_AFTER);
+    table.addMsg(1, 0x200, MSG_AFTER);  // already in slot 2: the freed slot 1 stays free
+    EXPECT_EQ(entry(0).afterTable, (std::vector<std::int32_t>{0, 0x200}));
+    table.delMsg(1, 0x200, MSG_AFTER);
+    os.send(1, 0x200);
+    EXPECT_TRUE(os.calls.empty());
+}
+
 TEST_F(SubclassTableTest, AllMessagesValue) {
     table.start(1);
     table.addMsg(1, 0x113, MSG_AFTER);

@@ -66,12 +66,16 @@ void SubclassTable::addToTable(SubclassEntry& entry, bool before, std::int32_t u
     if (uMsg == kAllMessages) {
         count = kAllMessages;
     } else {
+        // Present anywhere first: filling a freed slot before a later copy
+        // would leave the message behind on its next removal.
+        std::int32_t freeSlot = -1;
         for (std::int32_t slot = 0; slot < count; ++slot) {
-            if (table[slot] == 0) {
-                table[slot] = uMsg;
-                return;
-            }
             if (table[slot] == uMsg) return;
+            if (table[slot] == 0 && freeSlot < 0) freeSlot = slot;
+        }
+        if (freeSlot >= 0) {
+            table[freeSlot] = uMsg;
+            return;
         }
         // Every message is already selected; the table cannot grow to 1..0.
         if (count < 0) frame::raise(frame::errSubscriptOutOfRange);

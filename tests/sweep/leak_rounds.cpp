@@ -41,6 +41,31 @@ int64_t windowsOfThisThread() {
     return count;
 }
 
+int64_t committedPrivateBytes() {
+    int64_t bytes = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += static_cast<int64_t>(region.RegionSize);
+        if (region.RegionSize == 0) break;
+    }
+    return bytes;
+}
+
+int64_t heapBytesInUse() {
+    std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    int64_t bytes = 0;
+    for (HANDLE heap : heaps) {
+        if (!HeapLock(heap)) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData;
+        HeapUnlock(heap);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 Counters readCounters() {
@@ -59,6 +84,8 @@ Counters readCounters() {
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
     c.privateBytes = static_cast<int64_t>(memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage);
+    c.committedPrivate = committedPrivateBytes();
+    c.heapBytes = heapBytesInUse();
     return c;
 }
 

@@ -23,11 +23,13 @@ struct Counters {
     int64_t gdiSlot = 0;
     int64_t threadWindows = 0;
     int64_t privateBytes = 0;  // private bytes, or the commit charge where those are not reported
+    // Counted by the process itself, so the same on every platform:
+    int64_t committedPrivate = 0;  // committed private pages of the address space
+    int64_t heapBytes = 0;         // bytes in use in the blocks of every heap of the process
 };
 
 Counters readCounters();
 
-// What the rounds after the warm-up added to each counter.
 // What the rounds after the warm-up added to each counter.
 struct Growth {
     Counters before, after;
@@ -39,6 +41,8 @@ struct Growth {
         return std::max(after.userObjects - before.userObjects, after.threadWindows - before.threadWindows);
     }
     int64_t privateBytes() const { return after.privateBytes - before.privateBytes; }
+    int64_t committedPrivate() const { return after.committedPrivate - before.committedPrivate; }
+    int64_t heapBytes() const { return after.heapBytes - before.heapBytes; }
 };
 
 Growth leakRounds(const Library& library, const Class& cls, size_t warmUp, size_t rounds);

@@ -26,7 +26,12 @@ TEST(Leaks, TheCountersSeeWhatIsLeaked) {
     // Written, as leaked heap memory is: this platform counts pages in use.
     void* memory = VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT, PAGE_READWRITE);
     std::memset(memory, 1, 1 << 20);
+    std::vector<void*> blocks;
+    for (int i = 0; i < 3; ++i) blocks.push_back(HeapAlloc(GetProcessHeap(), 0, 1000));
     g.after = readCounters();
+    EXPECT_GE(g.committedPrivate(), 1 << 20);
+    EXPECT_GE(g.heapBytes(), 3000);
+    for (void* b : blocks) HeapFree(GetProcessHeap(), 0, b);
     EXPECT_GE(g.handles(), 3);
     EXPECT_GE(g.gdiObjects(), 3);
     EXPECT_GE(g.userObjects(), 3);
@@ -47,6 +52,9 @@ TEST(Leaks, RoundsOfEveryClassLeaveTheCountersWhereTheyWere) {
             EXPECT_LE(g.userObjects(), 8) << name;
             // Heaps grow in steps of their own; a leak of even 100 bytes a round would pass 200 KiB.
             EXPECT_LE(g.privateBytes(), 256 * 1024) << name;
+            EXPECT_LE(g.committedPrivate(), 256 * 1024) << name;
+            // Exact to the byte: 8 a round would pass 16 KiB.
+            EXPECT_LE(g.heapBytes(), 16 * 1024) << name;
         }
     }
 }
