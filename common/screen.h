@@ -10,11 +10,8 @@
 
 namespace frame {
 
-// Top-down lines of 0x00RRGGBB values; empty if the area cannot be read.
-inline std::vector<std::uint32_t> captureScreen(const RECT& area) {
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    if (w <= 0 || h <= 0) return {};
-    WindowDc screen(nullptr);
+// The header of a w x h picture of top-down lines of 32-bit pixels.
+inline BITMAPINFO topDownPixels(int w, int h) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = w;
@@ -22,6 +19,15 @@ inline std::vector<std::uint32_t> captureScreen(const RECT& area) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+// Top-down lines of 0x00RRGGBB values; empty if the area cannot be read.
+inline std::vector<std::uint32_t> captureScreen(const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) return {};
+    WindowDc screen(nullptr);
+    const BITMAPINFO info = topDownPixels(w, h);
     void* bits = nullptr;
     UniqueBitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueDc dc(CreateCompatibleDC(screen.get()));

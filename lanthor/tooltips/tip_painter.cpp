@@ -6,6 +6,7 @@
 
 #include "common/errors.h"
 #include "common/frame.h"
+#include "common/screen.h"
 
 namespace lanthor {
 
@@ -87,13 +88,7 @@ void TipPainter::measure(std::string& text, bool isTitle, IFontDisp* font, std::
 bool Canvas::make(std::int32_t w, std::int32_t h) {
     if (pixels_ && width_ >= w && height_ >= h) return true;
     release();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = frame::topDownPixels(w, h);
     void* bits = nullptr;
     frame::UniqueDc dc(CreateCompatibleDC(nullptr));
     frame::UniqueBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));

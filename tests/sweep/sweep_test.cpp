@@ -9,12 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cmath>
-#include <functional>
 #include <mutex>
-#include <limits>
-#include <set>
-#include <sstream>
 #include <thread>
 
 #include "common/testing/harness.h"
